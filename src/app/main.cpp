@@ -1,0 +1,33 @@
+// tarnwick: one command per run on the drawing application's active page.
+#include <QApplication>
+#include <cstdio>
+#include <cstdlib>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "app/backends.h"
+#include "app/startup.h"
+#include "ui/messages.h"
+
+int main(int argc, char** argv) {
+  // Command 2 and unknown numbers show nothing: without a display, run on
+  // Qt's minimal platform rather than fail to start.
+  if (std::getenv("QT_QPA_PLATFORM") == nullptr && std::getenv("DISPLAY") == nullptr &&
+      std::getenv("WAYLAND_DISPLAY") == nullptr) {
+#ifndef _WIN32
+    setenv("QT_QPA_PLATFORM", "minimal", 1);
+#endif
+  }
+  QApplication app(argc, argv);
+
+  std::vector<std::string> args(argv, argv + argc);
+  std::unique_ptr<tw::DrawingBackend> backend;
+  try {
+    backend = tw::chooseBackend(args);
+  } catch (const std::exception& e) {
+    tw::reportError(e);
+    return 1;
+  }
+  return tw::RunTarnwick(args, *backend, tw::defaultCommandRoutines());
+}
