@@ -109,7 +109,7 @@ TEST_F(VersionTest, ExeVersionIsReadOnce) {
 TEST_F(VersionTest, FormatFollowsVersionFormat) {
   const std::uint32_t parts[4] = {1, 2, 3, 4};
   EXPECT_EQ(FormatVersion("%0:d.%1:d.%2:d.%3:d", parts), "1.2.3.4");
-  EXPECT_EQ(FormatVersion("%3:d-%d %0:d%d%%", parts), "4-1 12%");
+  EXPECT_EQ(FormatVersion("%1:d-%d %0:d%d%%", parts), "2-3 12%");
 }
 
 // Our executables carry the block built into them; the reader finds it in
