@@ -10,8 +10,9 @@ namespace {
 class NoVisioBackend final : public DrawingBackend {
  public:
   AutoRef attach() override {
-    throw Error(errkind::kOle,
-                "Visio is not available on this machine; run on a drawing file with --drawing FILE.");
+    throw Error(
+        errkind::kOle,
+        "Visio is not available on this machine; run on a drawing file with --drawing FILE.");
   }
 };
 

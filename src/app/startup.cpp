@@ -31,11 +31,20 @@ int RunTarnwick(const std::vector<std::string>& args, DrawingBackend& backend,
     const std::string& last = args.empty() ? std::string() : args.back();
     const std::int32_t command = strToInt(last);
     switch (command) {
-      case 1: call(routines.showAboutBox); break;
-      case 2: RenumberEvents(); break;
-      case 6: call(routines.editCurrentEvent); break;
-      case 7: call(routines.dropNewEvent); break;
-      default: break;
+      case 1:
+        call(routines.showAboutBox);
+        break;
+      case 2:
+        RenumberEvents();
+        break;
+      case 6:
+        call(routines.editCurrentEvent);
+        break;
+      case 7:
+        call(routines.dropNewEvent);
+        break;
+      default:
+        break;
     }
     call(routines.freeDataModule);
     VisioApp.reset();

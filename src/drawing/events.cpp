@@ -7,13 +7,17 @@ namespace tw {
 AutoRef VisioApp;
 AutoRef CurrentShape;
 
-bool IsEventName(std::string_view name) { return name.find(EventMasterName) != std::string_view::npos; }
+bool IsEventName(std::string_view name) {
+  return name.find(EventMasterName) != std::string_view::npos;
+}
 
 std::string ReadPropFormula(const AutoRef& shape, std::int32_t row) {
   const Variant exists =
       shape.get("CellsSRCExists", {visSectionProp, row, visCustPropsLabel, std::int32_t{0}});
   if (exists.toInt() != -1) return {};
-  return shape.getRef("CellsSRC", {visSectionProp, row, visCustPropsValue}).get("FormulaU").toText();
+  return shape.getRef("CellsSRC", {visSectionProp, row, visCustPropsValue})
+      .get("FormulaU")
+      .toText();
 }
 
 namespace {

@@ -19,9 +19,11 @@ std::vector<std::int32_t> EventNumbers(const std::vector<EventPosition>& events)
   std::vector<std::int32_t> numbers;
   numbers.reserve(events.size());
   for (const auto& e : events) {
-    auto columnEnd = std::upper_bound(sorted.begin(), sorted.end(), EventPosition{e.x, INT32_MAX}, byXY);
+    auto columnEnd =
+        std::upper_bound(sorted.begin(), sorted.end(), EventPosition{e.x, INT32_MAX}, byXY);
     auto columnBelowEnd = std::lower_bound(sorted.begin(), sorted.end(), e, byXY);
-    auto columnBegin = std::lower_bound(sorted.begin(), sorted.end(), EventPosition{e.x, INT32_MIN}, byXY);
+    auto columnBegin =
+        std::lower_bound(sorted.begin(), sorted.end(), EventPosition{e.x, INT32_MIN}, byXY);
     const std::int64_t right = sorted.end() - columnEnd;
     const std::int64_t below = columnBelowEnd - columnBegin;
     numbers.push_back(static_cast<std::int32_t>(n - right - below));
@@ -39,10 +41,12 @@ void RenumberEvents() {
     AutoRef shape = shapes.getRef("Item", {i});
     if (!IsEventName(shape.get("Name").toText())) continue;
     EventPosition p;
-    p.x = FormulaToInt(
-        shape.getRef("CellsSRC", {visSectionObject, visRowXFormOut, visXFormPinX}).get("FormulaU").toText());
-    p.y = FormulaToInt(
-        shape.getRef("CellsSRC", {visSectionObject, visRowXFormOut, visXFormPinY}).get("FormulaU").toText());
+    p.x = FormulaToInt(shape.getRef("CellsSRC", {visSectionObject, visRowXFormOut, visXFormPinX})
+                           .get("FormulaU")
+                           .toText());
+    p.y = FormulaToInt(shape.getRef("CellsSRC", {visSectionObject, visRowXFormOut, visXFormPinY})
+                           .get("FormulaU")
+                           .toText());
     events.push_back(std::move(shape));
     positions.push_back(p);
   }

@@ -19,10 +19,18 @@ class RealMessageBoxes final : public MessageBoxes {
     if (!haveDisplay()) return;
     QMessageBox::Icon qicon = QMessageBox::Information;
     switch (icon) {
-      case MsgIcon::Information: qicon = QMessageBox::Information; break;
-      case MsgIcon::Warning: qicon = QMessageBox::Warning; break;
-      case MsgIcon::Error: qicon = QMessageBox::Critical; break;
-      case MsgIcon::Question: qicon = QMessageBox::Question; break;
+      case MsgIcon::Information:
+        qicon = QMessageBox::Information;
+        break;
+      case MsgIcon::Warning:
+        qicon = QMessageBox::Warning;
+        break;
+      case MsgIcon::Error:
+        qicon = QMessageBox::Critical;
+        break;
+      case MsgIcon::Question:
+        qicon = QMessageBox::Question;
+        break;
     }
     QMessageBox box(qicon, caption, text, QMessageBox::Ok);
     box.exec();
@@ -34,9 +42,13 @@ MessageBoxes* current = nullptr;
 
 }  // namespace
 
-MessageBoxes& messageBoxes() { return current ? *current : realBoxes; }
+MessageBoxes& messageBoxes() {
+  return current ? *current : realBoxes;
+}
 
-void setMessageBoxes(MessageBoxes* boxes) { current = boxes; }
+void setMessageBoxes(MessageBoxes* boxes) {
+  current = boxes;
+}
 
 bool haveDisplay() {
   if (!qobject_cast<QApplication*>(QCoreApplication::instance())) return false;
@@ -46,7 +58,8 @@ bool haveDisplay() {
 void reportError(const std::exception& e) {
   const QString kind = QString::fromStdString(errorKind(e));
   const QString message = QString::fromUtf8(e.what());
-  std::fprintf(stderr, "tarnwick: %s: %s\n", kind.toUtf8().constData(), message.toUtf8().constData());
+  std::fprintf(stderr, "tarnwick: %s: %s\n", kind.toUtf8().constData(),
+               message.toUtf8().constData());
   if (&messageBoxes() == &realBoxes) {
     if (!haveDisplay()) return;
     QMessageBox box(QMessageBox::Critical, QStringLiteral("Application Error"),
@@ -54,7 +67,8 @@ void reportError(const std::exception& e) {
     box.exec();
     return;
   }
-  messageBoxes().show(MsgIcon::Error, QStringLiteral("Application Error"), kind + QStringLiteral(": ") + message);
+  messageBoxes().show(MsgIcon::Error, QStringLiteral("Application Error"),
+                      kind + QStringLiteral(": ") + message);
 }
 
 }  // namespace tw

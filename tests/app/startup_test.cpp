@@ -11,7 +11,9 @@ namespace {
 
 struct RecordingBoxes : MessageBoxes {
   std::vector<std::pair<QString, QString>> shown;
-  void show(MsgIcon, const QString& caption, const QString& text) override { shown.emplace_back(caption, text); }
+  void show(MsgIcon, const QString& caption, const QString& text) override {
+    shown.emplace_back(caption, text);
+  }
 };
 
 // A drawing application with one page, an optional window and a selection.
@@ -39,7 +41,8 @@ struct App : test::FakeApp {
     }
   };
 
-  Variant invoke(std::string_view member, InvokeKind kind, const std::vector<Variant>& args) override {
+  Variant invoke(std::string_view member, InvokeKind kind,
+                 const std::vector<Variant>& args) override {
     if (member == "ActiveWindow")
       return hasWindow ? Variant(DispatchPtr(std::make_shared<Window>(this))) : Variant();
     return FakeApp::invoke(member, kind, args);
@@ -67,7 +70,8 @@ class Startup : public ::testing::Test {
     setMessageBoxes(&boxes);
     routines.showAboutBox = [this] { calls.push_back("about"); };
     routines.editCurrentEvent = [this] {
-      calls.push_back("edit:" + (CurrentShape.empty() ? std::string("none") : CurrentShape.get("Name").toText()));
+      calls.push_back("edit:" + (CurrentShape.empty() ? std::string("none")
+                                                      : CurrentShape.get("Name").toText()));
     };
     routines.dropNewEvent = [this] { calls.push_back("drop"); };
     routines.freeDataModule = [this] { calls.push_back("free"); };
@@ -137,16 +141,27 @@ TEST_F(Startup, FailuresAreReportedOnceAndEndWithExitCodeOne) {
     std::function<void(Startup&)> arrange;
     std::string message;
   } cases[] = {
-      {"no argument converts the executable's path", {}, nullptr,
+      {"no argument converts the executable's path",
+       {},
+       nullptr,
        "EConvertError: '/opt/tarnwick/tarnwick' is not a valid integer value"},
       {"not an integer", {"six"}, nullptr, "EConvertError: 'six' is not a valid integer value"},
       {"trailing blank", {"2 "}, nullptr, "EConvertError: '2 ' is not a valid integer value"},
-      {"overflow", {"4294967302"}, nullptr, "EConvertError: '4294967302' is not a valid integer value"},
-      {"no drawing application", {"2"}, [](Startup& t) { t.backend.attachError = "Visio is not available."; },
+      {"overflow",
+       {"4294967302"},
+       nullptr,
+       "EConvertError: '4294967302' is not a valid integer value"},
+      {"no drawing application",
+       {"2"},
+       [](Startup& t) { t.backend.attachError = "Visio is not available."; },
        "EOleException: Visio is not available."},
-      {"no active window", {"2"}, [](Startup& t) { t.app->hasWindow = false; },
+      {"no active window",
+       {"2"},
+       [](Startup& t) { t.app->hasWindow = false; },
        "EOleException: The drawing application has no active window."},
-      {"bad position formula", {"2"}, [](Startup& t) { t.app->add("Событие", "120", "1 mm"); },
+      {"bad position formula",
+       {"2"},
+       [](Startup& t) { t.app->add("Событие", "120", "1 mm"); },
        "EConvertError: '' is not a valid integer value"},
   };
   for (const auto& c : cases) {

@@ -29,9 +29,9 @@ TEST(StripQuotes, Cases) {
       {"\"P12\"", "P12"},
       {"\"P12", "P12"},
       {"P12\"", "P12"},
-      {"\"a\"\"b\"", "a\"b"},          // a literal we write: the doubled quote is one quote
-      {"\"\"\"\"", "\""},              // a literal holding a lone quote
-      {"\"a\"b\"", "a\"b"},            // not a well-formed literal: one quote off each end
+      {"\"a\"\"b\"", "a\"b"},  // a literal we write: the doubled quote is one quote
+      {"\"\"\"\"", "\""},      // a literal holding a lone quote
+      {"\"a\"b\"", "a\"b"},    // not a well-formed literal: one quote off each end
       {"Sheet.2!Prop.Row_1", "Sheet.2!Prop.Row_1"},
       {"\"Этап «1»\"", "Этап «1»"},
   };
@@ -39,7 +39,8 @@ TEST(StripQuotes, Cases) {
 }
 
 TEST(QuoteFormula, RoundTripsEveryTextThroughStripQuotes) {
-  for (std::string text : {"", "P1", "\"", "\"\"", "a\"b", "\"quoted\"", "Имя \"в кавычках\"", "x\ny & <z>"}) {
+  for (std::string text :
+       {"", "P1", "\"", "\"\"", "a\"b", "\"quoted\"", "Имя \"в кавычках\"", "x\ny & <z>"}) {
     EXPECT_EQ(StripQuotes(QuoteFormula(text)), text) << text;
   }
   EXPECT_EQ(QuoteFormula(""), "\"\"");
@@ -50,7 +51,8 @@ TEST(FormulaToInt, Cases) {
   struct Case {
     const char* formula;
     int value;
-  } good[] = {{"105.25 mm", 105}, {"-3.7 mm", -3}, {"120 mm", 120}, {"0 mm", 0}, {"2.5", 2}, {"4.25 in", 4}};
+  } good[] = {{"105.25 mm", 105}, {"-3.7 mm", -3}, {"120 mm", 120},
+              {"0 mm", 0},        {"2.5", 2},      {"4.25 in", 4}};
   for (const auto& c : good) EXPECT_EQ(FormulaToInt(c.formula), c.value) << c.formula;
 
   struct Bad {

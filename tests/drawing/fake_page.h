@@ -15,18 +15,20 @@ struct FakeShape : Dispatch, std::enable_shared_from_this<FakeShape> {
   std::string name;
   std::string pinX = "0 mm";
   std::string pinY = "0 mm";
-  int propRows = 8;  // rows 0..propRows-1 exist
+  int propRows = 8;                   // rows 0..propRows-1 exist
   std::map<int, std::string> values;  // row -> value formula
   bool refuseWrites = false;
   int writes = 0;
 
-  Variant invoke(std::string_view member, InvokeKind kind, const std::vector<Variant>& args) override;
+  Variant invoke(std::string_view member, InvokeKind kind,
+                 const std::vector<Variant>& args) override;
 };
 
 struct FakeCell : Dispatch {
   std::shared_ptr<FakeShape> shape;
   int section = 0, row = 0, cell = 0;
-  Variant invoke(std::string_view member, InvokeKind kind, const std::vector<Variant>& args) override {
+  Variant invoke(std::string_view member, InvokeKind kind,
+                 const std::vector<Variant>& args) override {
     if (member != "FormulaU") throw Error(errkind::kOle, "Unknown name.");
     if (kind == InvokeKind::Put) {
       if (section != 243 || cell != 0 || row >= shape->propRows || shape->refuseWrites)
@@ -44,9 +46,11 @@ struct FakeCell : Dispatch {
   }
 };
 
-inline Variant FakeShape::invoke(std::string_view member, InvokeKind, const std::vector<Variant>& args) {
+inline Variant FakeShape::invoke(std::string_view member, InvokeKind,
+                                 const std::vector<Variant>& args) {
   if (member == "Name") return Variant(name);
-  if (member.empty()) return Variant("shape@" + std::to_string(reinterpret_cast<std::uintptr_t>(this)));
+  if (member.empty())
+    return Variant("shape@" + std::to_string(reinterpret_cast<std::uintptr_t>(this)));
   if (member == "CellsSRCExists")
     return Variant(std::int32_t{args[0].toInt() == 243 && args[1].toInt() < propRows ? -1 : 0});
   if (member == "CellsSRC") {
@@ -66,7 +70,8 @@ struct FakeShapes : Dispatch {
     if (member == "Count") return Variant(static_cast<std::int32_t>(shapes->size()));
     if (member == "Item") {
       const int i = args.at(0).toInt();
-      if (i < 1 || i > static_cast<int>(shapes->size())) throw Error(errkind::kOle, "Invalid sheet identifier.");
+      if (i < 1 || i > static_cast<int>(shapes->size()))
+        throw Error(errkind::kOle, "Invalid sheet identifier.");
       return Variant(DispatchPtr((*shapes)[static_cast<std::size_t>(i - 1)]));
     }
     throw Error(errkind::kOle, "Unknown name.");

@@ -11,7 +11,8 @@ namespace tw::test {
 inline void LiteralRenumberEvents() {
   auto shapes = [] { return VisioApp.getRef("ActivePage").getRef("Shapes"); };
   auto pin = [](const AutoRef& s, std::int32_t cell) {
-    return FormulaToInt(s.getRef("CellsSRC", {std::int32_t{1}, std::int32_t{1}, cell}).get("FormulaU").toText());
+    return FormulaToInt(
+        s.getRef("CellsSRC", {std::int32_t{1}, std::int32_t{1}, cell}).get("FormulaU").toText());
   };
   std::int32_t n = 0;
   const std::int32_t count1 = shapes().get("Count").toInt();

@@ -21,7 +21,9 @@ class Renumber : public ::testing::Test {
     VisioApp = AutoRef(app);
   }
   void TearDown() override { VisioApp.reset(); }
-  std::string number(const std::shared_ptr<test::FakeShape>& s) { return s->values.count(0) ? s->values[0] : "(none)"; }
+  std::string number(const std::shared_ptr<test::FakeShape>& s) {
+    return s->values.count(0) ? s->values[0] : "(none)";
+  }
   std::shared_ptr<FakeApp> app;
 };
 
@@ -43,8 +45,12 @@ TEST_F(Renumber, OrderByColumnThenTopFirst) {
       {"left to right, top first",
        {{"10 mm", "50 mm"}, {"30 mm", "40 mm"}, {"10 mm", "20 mm"}},
        {"\"P1\"", "\"P3\"", "\"P2\""}},
-      {"same place shares the highest number", {{"7 mm", "7 mm"}, {"7 mm", "7 mm"}}, {"\"P2\"", "\"P2\""}},
-      {"one column by the whole part", {{"105.2 mm", "20 mm"}, {"105.9 mm", "50 mm"}}, {"\"P2\"", "\"P1\""}},
+      {"same place shares the highest number",
+       {{"7 mm", "7 mm"}, {"7 mm", "7 mm"}},
+       {"\"P2\"", "\"P2\""}},
+      {"one column by the whole part",
+       {{"105.2 mm", "20 mm"}, {"105.9 mm", "50 mm"}},
+       {"\"P2\"", "\"P1\""}},
       {"negative coordinates", {{"0 mm", "0 mm"}, {"-3 mm", "0 mm"}}, {"\"P2\"", "\"P1\""}},
       {"units are not compared", {{"2.5 in", "0 in"}, {"10 mm", "0 mm"}}, {"\"P1\"", "\"P2\""}},
   };
@@ -53,12 +59,15 @@ TEST_F(Renumber, OrderByColumnThenTopFirst) {
     std::vector<std::shared_ptr<test::FakeShape>> events;
     app->add("Velmar Connector", "0 mm", "0 mm");
     for (std::size_t i = 0; i < c.pins.size(); ++i)
-      events.push_back(app->add(i % 2 ? "Событие." + std::to_string(i + 1) : "Событие", c.pins[i].first, c.pins[i].second));
+      events.push_back(app->add(i % 2 ? "Событие." + std::to_string(i + 1) : "Событие",
+                                c.pins[i].first, c.pins[i].second));
     RenumberEvents();
-    for (std::size_t i = 0; i < events.size(); ++i) EXPECT_EQ(number(events[i]), c.numbers[i]) << c.what << " #" << i;
+    for (std::size_t i = 0; i < events.size(); ++i)
+      EXPECT_EQ(number(events[i]), c.numbers[i]) << c.what << " #" << i;
     // A second run writes the same numbers again.
     RenumberEvents();
-    for (std::size_t i = 0; i < events.size(); ++i) EXPECT_EQ(number(events[i]), c.numbers[i]) << c.what;
+    for (std::size_t i = 0; i < events.size(); ++i)
+      EXPECT_EQ(number(events[i]), c.numbers[i]) << c.what;
     EXPECT_EQ(events[0]->writes, 2) << c.what;
   }
 }
@@ -124,17 +133,27 @@ TEST(RenumberOracle, MatchesTheOriginalAlgorithmOnRandomPages) {
 
     std::string fastError, literalError;
     VisioApp = AutoRef(fast);
-    try { RenumberEvents(); } catch (const Error& e) { fastError = e.what(); }
+    try {
+      RenumberEvents();
+    } catch (const Error& e) {
+      fastError = e.what();
+    }
     VisioApp = AutoRef(literal);
-    try { test::LiteralRenumberEvents(); } catch (const Error& e) { literalError = e.what(); }
+    try {
+      test::LiteralRenumberEvents();
+    } catch (const Error& e) {
+      literalError = e.what();
+    }
     VisioApp.reset();
 
     ASSERT_EQ(fastError, literalError) << "round " << round;
     if (!fastError.empty()) ++failedRounds;
     ASSERT_EQ(fast->shapes.size(), literal->shapes.size());
     for (std::size_t i = 0; i < fast->shapes.size(); ++i) {
-      ASSERT_EQ(fast->shapes[i]->values, literal->shapes[i]->values) << "round " << round << " shape " << i;
-      ASSERT_EQ(fast->shapes[i]->writes, literal->shapes[i]->writes) << "round " << round << " shape " << i;
+      ASSERT_EQ(fast->shapes[i]->values, literal->shapes[i]->values)
+          << "round " << round << " shape " << i;
+      ASSERT_EQ(fast->shapes[i]->writes, literal->shapes[i]->writes)
+          << "round " << round << " shape " << i;
     }
   }
   // Both the failing and the numbering paths were compared.
@@ -145,7 +164,9 @@ TEST(RenumberOracle, MatchesTheOriginalAlgorithmOnRandomPages) {
 TEST(RenumberCalls, GrowLinearlyWithTheEvents) {
   for (int n : {10, 100, 1000}) {
     auto app = std::make_shared<FakeApp>();
-    for (int i = 0; i < n; ++i) app->add("Событие." + std::to_string(i), std::to_string(i % 17) + " mm", std::to_string(i % 5) + ".5 mm");
+    for (int i = 0; i < n; ++i)
+      app->add("Событие." + std::to_string(i), std::to_string(i % 17) + " mm",
+               std::to_string(i % 5) + ".5 mm");
     auto counter = std::make_shared<CallCounter>();
     VisioApp = AutoRef(countCalls(app, counter));
     RenumberEvents();

@@ -10,7 +10,9 @@ namespace tw {
 
 namespace {
 
-[[noreturn]] void throwTypeMismatch() { throw Error("EVariantTypeCastError", "Could not convert variant"); }
+[[noreturn]] void throwTypeMismatch() {
+  throw Error("EVariantTypeCastError", "Could not convert variant");
+}
 
 std::string formatDouble(double d) {
   char buf[64];
@@ -30,26 +32,34 @@ Variant::Variant(DispatchPtr p) {
 
 bool Variant::toBool() const {
   switch (type()) {
-    case Type::Bool: return std::get<bool>(v_);
-    case Type::Int: return std::get<std::int32_t>(v_) != 0;
-    case Type::Double: return std::get<double>(v_) != 0.0;
-    case Type::Empty: return false;
+    case Type::Bool:
+      return std::get<bool>(v_);
+    case Type::Int:
+      return std::get<std::int32_t>(v_) != 0;
+    case Type::Double:
+      return std::get<double>(v_) != 0.0;
+    case Type::Empty:
+      return false;
     case Type::Text: {
       const auto& s = std::get<std::string>(v_);
       if (s == "True" || s == "true") return true;
       if (s == "False" || s == "false") return false;
       return toInt() != 0;
     }
-    case Type::Ref: return Variant(AutoRef(std::get<DispatchPtr>(v_)).get("")).toBool();
+    case Type::Ref:
+      return Variant(AutoRef(std::get<DispatchPtr>(v_)).get("")).toBool();
   }
   throwTypeMismatch();
 }
 
 std::int32_t Variant::toInt() const {
   switch (type()) {
-    case Type::Empty: return 0;
-    case Type::Bool: return std::get<bool>(v_) ? -1 : 0;
-    case Type::Int: return std::get<std::int32_t>(v_);
+    case Type::Empty:
+      return 0;
+    case Type::Bool:
+      return std::get<bool>(v_) ? -1 : 0;
+    case Type::Int:
+      return std::get<std::int32_t>(v_);
     case Type::Double: {
       const double d = std::nearbyint(std::get<double>(v_));
       if (!(d >= std::numeric_limits<std::int32_t>::min() &&
@@ -60,17 +70,22 @@ std::int32_t Variant::toInt() const {
     case Type::Text:
       if (auto v = tryStrToInt(std::get<std::string>(v_))) return *v;
       throwTypeMismatch();
-    case Type::Ref: return AutoRef(std::get<DispatchPtr>(v_)).get("").toInt();
+    case Type::Ref:
+      return AutoRef(std::get<DispatchPtr>(v_)).get("").toInt();
   }
   throwTypeMismatch();
 }
 
 double Variant::toDouble() const {
   switch (type()) {
-    case Type::Empty: return 0.0;
-    case Type::Bool: return std::get<bool>(v_) ? -1.0 : 0.0;
-    case Type::Int: return std::get<std::int32_t>(v_);
-    case Type::Double: return std::get<double>(v_);
+    case Type::Empty:
+      return 0.0;
+    case Type::Bool:
+      return std::get<bool>(v_) ? -1.0 : 0.0;
+    case Type::Int:
+      return std::get<std::int32_t>(v_);
+    case Type::Double:
+      return std::get<double>(v_);
     case Type::Text: {
       const auto& s = std::get<std::string>(v_);
       char* end = nullptr;
@@ -78,19 +93,26 @@ double Variant::toDouble() const {
       if (s.empty() || *end != '\0') throwTypeMismatch();
       return d;
     }
-    case Type::Ref: return AutoRef(std::get<DispatchPtr>(v_)).get("").toDouble();
+    case Type::Ref:
+      return AutoRef(std::get<DispatchPtr>(v_)).get("").toDouble();
   }
   throwTypeMismatch();
 }
 
 std::string Variant::toText() const {
   switch (type()) {
-    case Type::Empty: return {};
-    case Type::Bool: return std::get<bool>(v_) ? "True" : "False";
-    case Type::Int: return std::to_string(std::get<std::int32_t>(v_));
-    case Type::Double: return formatDouble(std::get<double>(v_));
-    case Type::Text: return std::get<std::string>(v_);
-    case Type::Ref: return AutoRef(std::get<DispatchPtr>(v_)).text();
+    case Type::Empty:
+      return {};
+    case Type::Bool:
+      return std::get<bool>(v_) ? "True" : "False";
+    case Type::Int:
+      return std::to_string(std::get<std::int32_t>(v_));
+    case Type::Double:
+      return formatDouble(std::get<double>(v_));
+    case Type::Text:
+      return std::get<std::string>(v_);
+    case Type::Ref:
+      return AutoRef(std::get<DispatchPtr>(v_)).text();
   }
   throwTypeMismatch();
 }
@@ -127,6 +149,8 @@ void AutoRef::put(std::string_view member, const Variant& value,
   p_->invoke(member, InvokeKind::Put, all);
 }
 
-std::string AutoRef::text() const { return get("").toText(); }
+std::string AutoRef::text() const {
+  return get("").toText();
+}
 
 }  // namespace tw

@@ -13,7 +13,8 @@ struct Echo : Dispatch {
   InvokeKind lastKind = InvokeKind::Get;
   std::vector<Variant> lastArgs;
   std::shared_ptr<Echo> child;
-  Variant invoke(std::string_view member, InvokeKind kind, const std::vector<Variant>& args) override {
+  Variant invoke(std::string_view member, InvokeKind kind,
+                 const std::vector<Variant>& args) override {
     lastMember = std::string(member);
     lastKind = kind;
     lastArgs = args;
