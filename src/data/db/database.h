@@ -6,8 +6,6 @@
 
 namespace tw::db {
 
-// The zero date-time of the original platform (30.12.1899 00:00): what a
-// date-time read gives for a null or when there is no row.
 class Transaction;
 
 class Database {
@@ -36,6 +34,10 @@ class Database {
 
   // The transaction queries run under unless given another one.
   Transaction& defaultTransaction();
+
+  // Runs one statement in a transaction of its own and commits it. Only for
+  // set-up tools and tests: the program itself never writes.
+  void execute(const QString& sql);
 
   struct Impl;
   Impl& impl();
