@@ -2,6 +2,7 @@
 
 #include <QStringDecoder>
 #include <QStringEncoder>
+#include <cstring>
 #include <string>
 
 #include "platform/error.h"
@@ -42,6 +43,7 @@ QByteArray toWin1251(const QString& s) {
 
 QString fromWin1251(const char* data, qsizetype size) {
   QStringDecoder dec("windows-1251");
+  if (size < 0) size = static_cast<qsizetype>(std::strlen(data));
   return dec.decode(QByteArrayView(data, size));
 }
 

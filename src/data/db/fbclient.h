@@ -34,6 +34,7 @@ class Status {
 
 // Texts cross to and from the database in Windows-1251.
 QByteArray toWin1251(const QString& s);
+// A negative size reads up to the terminating zero.
 QString fromWin1251(const char* data, qsizetype size);
 
 }  // namespace tw::db::fb

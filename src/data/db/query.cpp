@@ -14,7 +14,10 @@ using namespace Firebird;
 
 namespace {
 
-constexpr unsigned kWin1251 = 53;  // Firebird's id of the WIN1251 character set
+// Firebird's ids of the character sets that matter here.
+constexpr unsigned kNone = 0;
+constexpr unsigned kOctets = 1;
+constexpr unsigned kWin1251 = 52;
 
 struct Column {
   QString name;
@@ -327,7 +330,10 @@ struct Query::Impl {
           texts[i] = fb::toWin1251(v.toString());
           b->setType(&st, i, SQL_VARYING);
           b->setLength(&st, i, static_cast<unsigned>(std::max<qsizetype>(texts[i].size(), 1)));
-          b->setCharSet(&st, i, kWin1251);
+          // Text meant for a column without a character set goes as raw
+          // bytes; any other is labelled Windows-1251 for the server to convert.
+          if (const unsigned cs = declared->getCharSet(&st, i); cs != kNone && cs != kOctets)
+            b->setCharSet(&st, i, kWin1251);
           b->setScale(&st, i, 0);
           b->setSubType(&st, i, 0);
           break;
