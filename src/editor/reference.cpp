@@ -3,6 +3,8 @@
 #include <QObject>
 
 #include "data/db/unit_dm.h"
+#include "data/db/zam.h"
+#include "ui/messages.h"
 
 namespace tw {
 
@@ -11,7 +13,17 @@ class TSelectDialog : public QObject {};
 
 bool DatabaseConnected() { return dmMAIN && dmMAIN->pFIBDatabase1.connected(); }
 
-int LoadRightsAndChooseSubdivisionList() { return 0; }
+int LoadRightsAndChooseSubdivisionList() {
+  delete Zam;
+  Zam = new TZam();
+  Zam->Load();
+  if (Zam->Z23 <= 1) return Zam->Z23;
+  messageBoxes().show(MsgIcon::Warning, QStringLiteral("Редактор события"),
+                      QStringLiteral("В записи прав пользователя поле Z23 имеет недопустимое значение %1 "
+                                     "(ожидается 0 или 1). Подразделения будут выбираться из таблицы ZN.")
+                          .arg(Zam->Z23));
+  return 0;
+}
 
 TSelectDialog* CreateSubdivisionDialog(QWidget*, int) { return nullptr; }
 TSelectDialog* CreateClassifierDialog(QWidget*) { return nullptr; }
