@@ -1,0 +1,237 @@
+#include "gridmodel.h"
+
+#include <QDateTime>
+#include <algorithm>
+#include <numeric>
+
+namespace tw {
+
+namespace {
+
+constexpr int kFetchChunk = 256;
+
+QString displayText(const QVariant& v) {
+  switch (v.typeId()) {
+    case QMetaType::QDateTime: {
+      const QDateTime dt = v.toDateTime();
+      return dt.time() == QTime(0, 0) ? dt.toString(QStringLiteral("dd.MM.yyyy"))
+                                      : dt.toString(QStringLiteral("dd.MM.yyyy hh:mm:ss"));
+    }
+    case QMetaType::QDate: return v.toDate().toString(QStringLiteral("dd.MM.yyyy"));
+    default: return v.toString();
+  }
+}
+
+bool isNumber(const QVariant& v) {
+  switch (v.typeId()) {
+    case QMetaType::Int: case QMetaType::UInt: case QMetaType::LongLong: case QMetaType::ULongLong:
+    case QMetaType::Double: case QMetaType::Float: case QMetaType::Short: case QMetaType::UShort:
+      return true;
+    default: return false;
+  }
+}
+
+}  // namespace
+
+QVariant MemoryGridSource::value(int row, int column) const {
+  if (row < 0 || row >= rowCount()) return {};
+  const auto& r = rows_[static_cast<std::size_t>(row)];
+  return column >= 0 && column < static_cast<int>(r.size()) ? r[static_cast<std::size_t>(column)] : QVariant();
+}
+
+GridModel::GridModel(QObject* parent) : QAbstractTableModel(parent) {}
+
+void GridModel::setSource(GridSource* source) {
+  beginResetModel();
+  source_ = source;
+  keys_.clear();
+  primaryIsText_ = false;
+  order_.clear();
+  rowOf_.clear();
+  folded_.clear();
+  fetched_ = source_ ? source_->rowCount() : 0;
+  endResetModel();
+}
+
+void GridModel::reload() { setSource(source_); }
+
+int GridModel::shownRows() const { return fetched_; }
+
+int GridModel::rowCount(const QModelIndex& parent) const { return parent.isValid() ? 0 : shownRows(); }
+
+int GridModel::columnCount(const QModelIndex& parent) const {
+  return parent.isValid() || !source_ ? 0 : source_->columnCount();
+}
+
+int GridModel::bookmark(int row) const {
+  if (row < 0 || row >= shownRows()) return -1;
+  return order_.empty() ? row : order_[static_cast<std::size_t>(row)];
+}
+
+int GridModel::rowOfBookmark(int bookmark) const {
+  if (bookmark < 0 || bookmark >= shownRows()) return -1;
+  if (order_.empty()) return bookmark;
+  auto& self = const_cast<GridModel&>(*this);  // a lazily built index of the order
+  if (self.rowOf_.size() != order_.size()) {
+    self.rowOf_.assign(order_.size(), -1);
+    for (std::size_t i = 0; i < order_.size(); ++i) self.rowOf_[static_cast<std::size_t>(order_[i])] = static_cast<int>(i);
+  }
+  return rowOf_[static_cast<std::size_t>(bookmark)];
+}
+
+QString GridModel::fieldName(int column) const { return source_ ? source_->fieldName(column) : QString(); }
+
+QString GridModel::text(int row, int column) const {
+  const int b = bookmark(row);
+  return b < 0 || !source_ ? QString() : displayText(source_->value(b, column));
+}
+
+QVariant GridModel::data(const QModelIndex& index, int role) const {
+  if (!index.isValid() || !source_) return {};
+  if (role == Qt::DisplayRole) return text(index.row(), index.column());
+  if (role == Qt::TextAlignmentRole) {
+    const QVariant v = source_->value(bookmark(index.row()), index.column());
+    return isNumber(v) ? QVariant(Qt::AlignRight | Qt::AlignVCenter) : QVariant(Qt::AlignLeft | Qt::AlignVCenter);
+  }
+  return {};
+}
+
+QVariant GridModel::headerData(int section, Qt::Orientation orientation, int role) const {
+  if (role != Qt::DisplayRole) return {};
+  if (orientation == Qt::Horizontal) return fieldName(section);
+  return QString();
+}
+
+bool GridModel::canFetchMore(const QModelIndex& parent) const {
+  return !parent.isValid() && source_ && source_->canFetchMore();
+}
+
+void GridModel::fetchMore(const QModelIndex& parent) {
+  if (parent.isValid() || !source_) return;
+  source_->fetchMore(kFetchChunk);
+  const int now = source_->rowCount();
+  if (now <= fetched_) return;
+  beginInsertRows({}, fetched_, now - 1);
+  fetched_ = now;
+  endInsertRows();
+}
+
+void GridModel::fetchAllRows() {
+  if (!source_) return;
+  while (source_->canFetchMore())
+    if (source_->fetchMore(1 << 20) == 0) break;
+  const int now = source_->rowCount();
+  if (now > fetched_) {
+    beginInsertRows({}, fetched_, now - 1);
+    fetched_ = now;
+    endInsertRows();
+  }
+}
+
+const std::vector<QString>& GridModel::foldedColumn(int column) {
+  if (folded_.size() < static_cast<std::size_t>(columnCount())) folded_.resize(static_cast<std::size_t>(columnCount()));
+  auto& col = folded_[static_cast<std::size_t>(column)];
+  col.reserve(static_cast<std::size_t>(fetched_));
+  for (int r = static_cast<int>(col.size()); r < fetched_; ++r)
+    col.push_back(displayText(source_->value(r, column)).toCaseFolded());
+  return col;
+}
+
+void GridModel::sortBy(const QList<SortKey>& keys) {
+  fetchAllRows();
+  emit layoutAboutToBeChanged({}, QAbstractItemModel::VerticalSortHint);
+  const QModelIndexList before = persistentIndexList();
+  std::vector<int> beforeBookmarks;
+  beforeBookmarks.reserve(static_cast<std::size_t>(before.size()));
+  for (const QModelIndex& i : before) beforeBookmarks.push_back(bookmark(i.row()));
+
+  keys_ = keys;
+  rowOf_.clear();
+  primaryIsText_ = false;
+  if (keys.isEmpty() || !source_) {
+    order_.clear();
+  } else {
+    // Numbers compare as numbers, everything else as case-folded text.
+    struct Column {
+      bool numeric = true;
+      std::vector<double> numbers;
+      const std::vector<QString>* texts = nullptr;
+      bool descending = false;
+    };
+    std::vector<Column> cols;
+    for (const SortKey& k : keys) {
+      Column c;
+      c.descending = k.descending;
+      c.numbers.reserve(static_cast<std::size_t>(fetched_));
+      for (int r = 0; r < fetched_ && c.numeric; ++r) {
+        const QVariant v = source_->value(r, k.column);
+        if (v.isNull()) c.numbers.push_back(-1e300);
+        else if (isNumber(v)) c.numbers.push_back(v.toDouble());
+        else c.numeric = false;
+      }
+      if (!c.numeric) c.texts = &foldedColumn(k.column);
+      cols.push_back(std::move(c));
+    }
+    primaryIsText_ = !cols.front().numeric;
+    order_.resize(static_cast<std::size_t>(fetched_));
+    std::iota(order_.begin(), order_.end(), 0);
+    std::stable_sort(order_.begin(), order_.end(), [&cols](int a, int b) {
+      for (const Column& c : cols) {
+        int cmp = 0;
+        if (c.numeric) {
+          const double x = c.numbers[static_cast<std::size_t>(a)], y = c.numbers[static_cast<std::size_t>(b)];
+          cmp = x < y ? -1 : (y < x ? 1 : 0);
+        } else {
+          cmp = (*c.texts)[static_cast<std::size_t>(a)].compare((*c.texts)[static_cast<std::size_t>(b)]);
+        }
+        if (cmp != 0) return c.descending ? cmp > 0 : cmp < 0;
+      }
+      return false;
+    });
+  }
+  QModelIndexList after;
+  after.reserve(before.size());
+  for (qsizetype i = 0; i < before.size(); ++i)
+    after.push_back(index(rowOfBookmark(beforeBookmarks[static_cast<std::size_t>(i)]), before[i].column()));
+  changePersistentIndexList(before, after);
+  emit layoutChanged({}, QAbstractItemModel::VerticalSortHint);
+}
+
+int GridModel::findPrefix(int column, const QString& prefix, int from) {
+  if (!source_ || column < 0 || column >= columnCount() || prefix.isEmpty()) return -1;
+  const auto& texts = foldedColumn(column);
+  const QString folded = prefix.toCaseFolded();
+  // Sorted ascending by this text column first: the matches are one run.
+  if (primaryIsText_ && keys_.front().column == column && !keys_.front().descending && from == 0 &&
+      !texts.empty()) {
+    const auto less = [&](int row, const QString& p) { return texts[static_cast<std::size_t>(order_[static_cast<std::size_t>(row)])] < p; };
+    int lo = 0, hi = fetched_;
+    while (lo < hi) {
+      const int mid = lo + (hi - lo) / 2;
+      if (less(mid, folded)) lo = mid + 1;
+      else hi = mid;
+    }
+    if (lo < fetched_ && texts[static_cast<std::size_t>(order_[static_cast<std::size_t>(lo)])].startsWith(folded))
+      return lo;
+    return -1;
+  }
+  for (int row = std::max(from, 0); row < fetched_; ++row)
+    if (texts[static_cast<std::size_t>(bookmark(row))].startsWith(folded)) return row;
+  return -1;
+}
+
+int GridModel::findText(int column, const QString& text, int from, bool caseSensitive, bool wholeCell) {
+  if (!source_ || text.isEmpty()) return -1;
+  fetchAllRows();
+  const Qt::CaseSensitivity cs = caseSensitive ? Qt::CaseSensitive : Qt::CaseInsensitive;
+  for (int row = std::max(from + 1, 0); row < fetched_; ++row) {
+    for (int c = 0; c < columnCount(); ++c) {
+      if (column >= 0 && c != column) continue;
+      const QString cell = this->text(row, c);
+      if (wholeCell ? cell.compare(text, cs) == 0 : cell.contains(text, cs)) return row;
+    }
+  }
+  return -1;
+}
+
+}  // namespace tw
