@@ -1,5 +1,6 @@
 #include "startup.h"
 
+#include "data/db/unit_dm.h"
 #include "editor/procedure_edit.h"
 
 namespace tw {
@@ -8,6 +9,7 @@ CommandRoutines defaultCommandRoutines() {
   CommandRoutines r;
   r.editCurrentEvent = [] { EditCurrentEvent(); };
   r.dropNewEvent = [] { DropNewEvent(); };
+  r.freeDataModule = [] { FreeDataModule(); };
   return r;
 }
 
