@@ -4,6 +4,7 @@
 #include <QListWidget>
 #include <QPainter>
 #include <QScreen>
+#include <QStyle>
 #include <QToolButton>
 
 #include "drawing/events.h"
@@ -74,6 +75,11 @@ TfrmProcedureEdit::TfrmProcedureEdit(QWidget* parent)
 TfrmProcedureEdit::~TfrmProcedureEdit() { FormDestroy(); }
 
 void TfrmProcedureEdit::styleForm() {
+  // Where the Windows fonts are missing, the nearest metric-alike faces.
+  QFont::insertSubstitutions(QStringLiteral("MS Sans Serif"),
+                             {QStringLiteral("Microsoft Sans Serif"), QStringLiteral("Arial"),
+                              QStringLiteral("Liberation Sans"), QStringLiteral("Nimbus Sans")});
+  QFont::insertSubstitutions(QStringLiteral("Tahoma"), {QStringLiteral("Verdana"), QStringLiteral("DejaVu Sans")});
   QFont font(QStringLiteral("MS Sans Serif"));
   font.setPixelSize(11);
   setFont(font);
@@ -89,7 +95,18 @@ void TfrmProcedureEdit::styleForm() {
     b->setIcon(glyph);
     b->setIconSize(QSize(16, 16));
   }
-  for (QLabel* l : findChildren<QLabel*>()) l->adjustSize();
+  // Labels in navy bold, sized to their text.
+  QFont bold = font;
+  bold.setBold(true);
+  for (QLabel* l : findChildren<QLabel*>()) {
+    l->setFont(bold);
+    QPalette lp = l->palette();
+    lp.setColor(QPalette::WindowText, QColor(0, 0, 128));
+    l->setPalette(lp);
+    l->adjustSize();
+  }
+  ui->btnOK->setIcon(style()->standardIcon(QStyle::SP_DialogSaveButton));
+  ui->btnCancel->setIcon(style()->standardIcon(QStyle::SP_DialogCancelButton));
   ui->clPRED->setUniformItemSizes(true);
 
   // Colours of the page control, the labels, the frames and the button bar.
@@ -101,7 +118,6 @@ QTabBar::tab { height: 19px; padding: 0 10px; border: 1px solid rgb(160,160,160)
   border-top-left-radius: 3px; border-top-right-radius: 3px; }
 QTabBar::tab:selected { background: white; }
 QTabBar::tab:hover:!selected { background: rgb(248,248,244); }
-QLabel[class="navyLabel"] { color: navy; font-weight: bold; }
 QLineEdit { border: 1px solid rgb(127,157,185); background: white; padding: 0 2px; }
 QLineEdit:focus { border-color: rgb(0,60,116); }
 QToolButton { border: 1px solid transparent; border-radius: 2px; background: transparent; }
