@@ -1,9 +1,14 @@
 #include "package.h"
 
+#include <zip.h>
+
+#ifdef _WIN32
+#include <windows.h>
+#else
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
-#include <zip.h>
+#endif
 
 #include <algorithm>
 #include <cerrno>
@@ -605,6 +610,51 @@ std::string Package::toBytes() const {
 
 void Package::save(const std::string& path) const { writeFileAtomically(path, toBytes()); }
 
+#ifdef _WIN32
+// Windows: the same steps with the Win32 file API; paths are UTF-8 here.
+void writeFileAtomically(const std::string& pathIn, std::string_view bytes,
+                         const std::function<void(const std::string&)>& beforeRename) {
+  namespace fs = std::filesystem;
+  auto fail = [&](const std::string& why) {
+    throw Error(errkind::kFile, "The drawing \"" + pathIn + "\" was not saved: " + why);
+  };
+  const fs::path path(std::u8string(pathIn.begin(), pathIn.end()));
+  const fs::path folder = path.has_parent_path() ? path.parent_path() : fs::path(".");
+  HANDLE h = INVALID_HANDLE_VALUE;
+  fs::path tmp;
+  for (int attempt = 0; attempt < 100 && h == INVALID_HANDLE_VALUE; ++attempt) {
+    tmp = folder / (L"." + path.filename().wstring() + L".saving-" + std::to_wstring(GetCurrentProcessId()) + L"-" +
+                    std::to_wstring(GetTickCount64() + static_cast<unsigned>(attempt)));
+    h = CreateFileW(tmp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (h == INVALID_HANDLE_VALUE && GetLastError() != ERROR_FILE_EXISTS) break;
+  }
+  if (h == INVALID_HANDLE_VALUE) fail("cannot create a file in its folder.");
+  const auto u8tmp = tmp.u8string();
+  const std::string tmpName(u8tmp.begin(), u8tmp.end());
+  bool ok = true;
+  std::size_t done = 0;
+  while (ok && done < bytes.size()) {
+    const DWORD chunk = static_cast<DWORD>(std::min<std::size_t>(bytes.size() - done, 1u << 30));
+    DWORD written = 0;
+    ok = WriteFile(h, bytes.data() + done, chunk, &written, nullptr) != 0;
+    done += written;
+  }
+  ok = ok && FlushFileBuffers(h) != 0;
+  ok = (CloseHandle(h) != 0) && ok;
+  if (!ok) {
+    DeleteFileW(tmp.c_str());
+    fail("writing failed.");
+  }
+  try {
+    if (beforeRename) beforeRename(tmpName);
+    if (!MoveFileExW(tmp.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+      fail("replacing the file failed.");
+  } catch (...) {
+    DeleteFileW(tmp.c_str());
+    throw;
+  }
+}
+#else
 void writeFileAtomically(const std::string& pathIn, std::string_view bytes,
                          const std::function<void(const std::string&)>& beforeRename) {
   namespace fs = std::filesystem;
@@ -667,5 +717,6 @@ void writeFileAtomically(const std::string& pathIn, std::string_view bytes,
     ::close(dfd);
   }
 }
+#endif
 
 }  // namespace tw::vsdx
