@@ -38,7 +38,9 @@ inline void LiteralRenumberEvents() {
       if (ox > x) --number;
       if (ox == x && oy < y) --number;
     }
-    WritePropValue(s, 0, "P" + std::to_string(number));
+    std::string text = "P";
+    text += std::to_string(number);
+    WritePropValue(s, 0, text);
   }
 }
 
