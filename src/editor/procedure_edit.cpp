@@ -68,6 +68,7 @@ TfrmProcedureEdit::TfrmProcedureEdit(QWidget* parent)
   styleForm();
   wire();
   FormCreate();
+  ui->edtNUMBER->setFocus();
   if (QScreen* screen = QGuiApplication::primaryScreen())
     move(screen->availableGeometry().center() - rect().center());
 }

@@ -11,6 +11,7 @@
 #include "drawing/events.h"
 #include "editor/predecessors.h"
 #include "platform/drawapp/drawing_app.h"
+#include "platform/vsdx/package.h"
 
 namespace tw::test {
 
@@ -43,6 +44,12 @@ class DrawingFixture : public ::testing::Test {
     for (std::int32_t row = 0; row < EventRowCount; ++row)
       WritePropValue(s, row, static_cast<std::size_t>(row) < v.size() ? v[static_cast<std::size_t>(row)] : "");
     return s;
+  }
+
+  // From here on, changed() tells whether anything touched the drawing.
+  void forgetChanges() {
+    vsdx::Package scratch;
+    app_->store(scratch);
   }
 
   static std::int32_t id(const AutoRef& s) { return s.get("ID").toInt(); }

@@ -17,6 +17,7 @@
 #include "data/db/zam.h"
 #include "drawing_fixture.h"
 #include "editor/procedure_edit.h"
+#include "qstring_print.h"
 #include "ui/messages.h"
 
 namespace tw::test {
@@ -85,7 +86,11 @@ class EditorFixture : public DrawingFixture {
   void drive(const std::function<void()>& run, const std::function<void(QDialog&)>& act) {
     shown = false;
     stillOpen = false;
-    QTimer::singleShot(0, [&] {
+    // A timer of this call only: when `run` fails before showing anything,
+    // it must not fire in a later test.
+    QTimer timer;
+    timer.setSingleShot(true);
+    QObject::connect(&timer, &QTimer::timeout, [&] {
       auto* d = qobject_cast<QDialog*>(QApplication::activeModalWidget());
       if (!d) return;
       shown = true;
@@ -95,6 +100,7 @@ class EditorFixture : public DrawingFixture {
         d->reject();
       }
     });
+    timer.start(0);
     run();
   }
   void edit(const QString& folder, const std::function<void(QDialog&)>& act) {

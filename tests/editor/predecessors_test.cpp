@@ -124,6 +124,7 @@ TEST_F(LinksTest, VanishedEventOrConnectorIsSkippedAndReportedAfterTheRest) {
   auto items = LoadPredecessors();
   ASSERT_THAT(marks(items), ElementsAre(Pair(id(gone), false), Pair(id(linked), true), Pair(id(fresh), false)));
 
+  const std::int32_t goneId = id(gone), linkedId = id(linked);
   // The drawing changes while the editor is open.
   gone.call("Delete");
   link.call("Delete");
@@ -133,9 +134,9 @@ TEST_F(LinksTest, VanishedEventOrConnectorIsSkippedAndReportedAfterTheRest) {
 
   const auto skipped = ApplyPredecessorChanges(items);
   ASSERT_EQ(skipped.size(), 2u);
-  EXPECT_EQ(skipped[0].item.id, id(gone));
+  EXPECT_EQ(skipped[0].item.id, goneId);
   EXPECT_EQ(skipped[0].reason, SkippedLink::Reason::EventGone);
-  EXPECT_EQ(skipped[1].item.id, id(linked));
+  EXPECT_EQ(skipped[1].item.id, linkedId);
   EXPECT_EQ(skipped[1].reason, SkippedLink::Reason::ConnectorGone);
   // Only the one sound change was made.
   const auto cs = connectors();
