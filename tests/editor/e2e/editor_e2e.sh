@@ -7,7 +7,7 @@
 # drop-cancel: command 7, then "Отмена": the new event stays, unchanged.
 # Exits 77 (skipped) when Xvfb or xdotool is missing.
 set -euo pipefail
-mode="$1" tarnwick="$2" tool="$3" work="$4"
+mode="$1" tarnwick="$(realpath "$2")" tool="$(realpath "$3")" work="$(realpath -m "$4")"
 command -v Xvfb >/dev/null && command -v xdotool >/dev/null || { echo "Xvfb or xdotool missing"; exit 77; }
 
 rm -rf "$work"
