@@ -7,12 +7,18 @@
 #include <QFile>
 #include <QStringEncoder>
 #include <QTemporaryDir>
+#include <clocale>
 #include <vector>
 
 #include "data/db/unit_dm.h"
 #include "ui/messages.h"
 
 namespace tw::test {
+
+// The client converts file names between UTF-8 and the process's locale. The
+// program runs in the user's locale (Qt sets it up); the tests have no Qt
+// application, so they take a UTF-8 one before anything connects.
+inline const bool kUtf8Locale = std::setlocale(LC_ALL, "C.UTF-8") != nullptr;
 
 struct Box {
   MsgIcon icon;

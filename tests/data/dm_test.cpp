@@ -80,6 +80,17 @@ TEST_F(DataModule, ValuesArePassedWithTheirSpaces) {
   EXPECT_EQ(dm->pFIBDatabase1.databaseName(), dbPath);
 }
 
+TEST_F(DataModule, AWindows1251SettingsFileReachesARussianFolder) {
+  const QString folder = dir.filePath(QStringLiteral("Базы ВАРТЕНА"));
+  ASSERT_TRUE(QDir().mkpath(folder));
+  const QString path = folder + QStringLiteral("/справочники.fdb");
+  ASSERT_TRUE(QFile::rename(dbPath, path));
+  writeIni(QStringLiteral("base=%1\r\nuser=IVANOV\r\npassword=пароль\r\n").arg(path));
+  TdmMAIN* dm = CreateDataModule(dir.path());
+  EXPECT_TRUE(boxes.boxes.empty()) << boxes.boxes[0].text.toStdString();
+  EXPECT_TRUE(dm->pFIBDatabase1.connected());
+}
+
 TEST_F(DataModule, AFailedConnectionIsReportedOnceAndLeavesItUnconnected) {
   struct Case {
     const char* name;

@@ -37,15 +37,15 @@ void Database::connect() {
     IXpbBuilder* b;
     ~Free() { b->dispose(); }
   } freeDpb{dpb};
-  // Names and passwords go as the settings file gave them (Windows-1251).
-  if (!d_->user.isEmpty()) dpb->insertString(&st, isc_dpb_user_name, fb::toWin1251(d_->user).constData());
-  if (!d_->password.isEmpty())
-    dpb->insertString(&st, isc_dpb_password, fb::toWin1251(d_->password).constData());
-  if (!d_->role.isEmpty()) dpb->insertString(&st, isc_dpb_sql_role_name, fb::toWin1251(d_->role).constData());
+  // Every text of the block in UTF-8, the path included: otherwise the client
+  // reads them in the connection's character set and refuses Russian letters.
+  dpb->insertTag(&st, isc_dpb_utf8_filename);
+  if (!d_->user.isEmpty()) dpb->insertString(&st, isc_dpb_user_name, d_->user.toUtf8().constData());
+  if (!d_->password.isEmpty()) dpb->insertString(&st, isc_dpb_password, d_->password.toUtf8().constData());
+  if (!d_->role.isEmpty()) dpb->insertString(&st, isc_dpb_sql_role_name, d_->role.toUtf8().constData());
   dpb->insertString(&st, isc_dpb_lc_ctype, "WIN1251");
   dpb->insertInt(&st, isc_dpb_sql_dialect, 1);
   st.check();
-  // The path is the operating system's: UTF-8 here.
   const QByteArray path = d_->name.toUtf8();
   IAttachment* att = d_->provider->attachDatabase(&st, path.constData(), dpb->getBufferLength(&st),
                                                   dpb->getBuffer(&st));
