@@ -66,6 +66,14 @@ class Obj : public Dispatch {
 };
 
 DispatchPtr makeShape(const std::shared_ptr<Model>& m, std::shared_ptr<ShapeM> s);
+
+// A collection property read with arguments gives the item they name, as
+// late binding reads Documents("x") as Documents.Item("x").
+Variant collection(DispatchPtr c, const Args& args) {
+  if (args.empty()) return Variant(std::move(c));
+  return c->invoke("Item", InvokeKind::Get, args);
+}
+
 DispatchPtr makePage(const std::shared_ptr<Model>& m, PageM* p);
 DispatchPtr makeDoc(const std::shared_ptr<Model>& m, Doc* d);
 
@@ -280,14 +288,14 @@ class ShapeD final : public Obj {
         auto rank = [](pugi::xml_node n) { return std::string_view(n.attribute("FromCell").value()) == "BeginX" ? 0 : 1; };
         return rank(a) < rank(b);
       });
-      return Variant(std::make_shared<ConnectsD>(m_, connectsOf(*s_->page, nodes)));
+      return collection(std::make_shared<ConnectsD>(m_, connectsOf(*s_->page, nodes)), args);
     }
     if (is(member, "FromConnects")) {
       std::vector<pugi::xml_node> nodes;
       if (auto it = s_->page->connectsTo.find(s_->id); it != s_->page->connectsTo.end()) nodes = it->second;
-      return Variant(std::make_shared<ConnectsD>(m_, connectsOf(*s_->page, nodes)));
+      return collection(std::make_shared<ConnectsD>(m_, connectsOf(*s_->page, nodes)), args);
     }
-    if (is(member, "Shapes")) return Variant(std::make_shared<ShapesD>(m_, s_->page, s_));
+    if (is(member, "Shapes")) return collection(std::make_shared<ShapesD>(m_, s_->page, s_), args);
     if (is(member, "ContainingPage")) return makePage(m_, s_->page);
     if (is(member, "Master")) {
       if (!s_->master || s_->parent) return {};
@@ -372,7 +380,7 @@ class PageD final : public Obj {
     if (is(member, "Name")) return p_->name();
     if (is(member, "NameU")) return p_->nameU();
     if (is(member, "ID")) return p_->entry.attribute("ID").as_int();
-    if (is(member, "Shapes")) return Variant(std::make_shared<ShapesD>(m_, p_, nullptr));
+    if (is(member, "Shapes")) return collection(std::make_shared<ShapesD>(m_, p_, nullptr), args);
     if (is(member, "Document")) return makeDoc(m_, p_->doc);
     if (is(member, "Drop")) {
       auto* master = dynamic_cast<MasterD*>(arg(args, 0).ref().get());
@@ -417,11 +425,11 @@ class PagesD final : public Obj {
 class DocD final : public Obj {
  public:
   DocD(std::shared_ptr<Model> m, Doc* d) : Obj(std::move(m)), d_(d) {}
-  Variant invoke(std::string_view member, InvokeKind kind, const Args&) override {
+  Variant invoke(std::string_view member, InvokeKind kind, const Args& args) override {
     noPut(member, kind);
     if (is(member, "Name")) return d_->name;
-    if (is(member, "Masters")) return Variant(std::make_shared<MastersD>(m_, d_));
-    if (is(member, "Pages")) return Variant(std::make_shared<PagesD>(m_, d_));
+    if (is(member, "Masters")) return collection(std::make_shared<MastersD>(m_, d_), args);
+    if (is(member, "Pages")) return collection(std::make_shared<PagesD>(m_, d_), args);
     if (is(member, "Type")) return d_->stencil ? 2 : 1;  // visTypeStencil, visTypeDrawing
     unknown(member, "Document");
   }
@@ -548,13 +556,13 @@ class WindowsD final : public Obj {
 class ApplicationD final : public Obj {
  public:
   using Obj::Obj;
-  Variant invoke(std::string_view member, InvokeKind kind, const Args&) override {
+  Variant invoke(std::string_view member, InvokeKind kind, const Args& args) override {
     noPut(member, kind);
     if (is(member, "ActiveWindow")) return Variant(std::make_shared<WindowD>(m_));
     if (is(member, "ActivePage")) return makePage(m_, m_->activePage);
     if (is(member, "ActiveDocument")) return makeDoc(m_, m_->drawing.get());
-    if (is(member, "Documents")) return Variant(std::make_shared<DocumentsD>(m_));
-    if (is(member, "Windows")) return Variant(std::make_shared<WindowsD>(m_));
+    if (is(member, "Documents")) return collection(std::make_shared<DocumentsD>(m_), args);
+    if (is(member, "Windows")) return collection(std::make_shared<WindowsD>(m_), args);
     unknown(member, "Application");
   }
 };

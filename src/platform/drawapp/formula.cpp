@@ -40,6 +40,14 @@ constexpr UnitInfo kUnits[] = {
     {"deg", "DEG", kPi / 180}, {"rad", "RAD", 1.0},
 };
 
+// Unit codes Visio also accepts after a number in a formula ("0DA", "0.25DL").
+bool isUnitCode(std::string_view u) {
+  static constexpr std::string_view kCodes[] = {"DL", "DA", "DP", "DT", "DE", "IN_F", "PER", "EM", "EW", "ED", "EH"};
+  for (auto c : kCodes)
+    if (iequals(c, u)) return true;
+  return false;
+}
+
 const UnitInfo* findUnit(std::string_view written) {
   for (const auto& u : kUnits)
     if (iequals(u.written, written)) return &u;
@@ -158,13 +166,18 @@ class SyntaxCheck {
       std::size_t save = pos_;
       skip();
       std::size_t start = pos_;
-      while (pos_ < s_.size() && std::isalpha(static_cast<unsigned char>(s_[pos_]))) ++pos_;
+      while (pos_ < s_.size() && (std::isalpha(static_cast<unsigned char>(s_[pos_])) || s_[pos_] == '_')) ++pos_;
       if (pos_ < s_.size() && s_[pos_] == '.' && pos_ > start) ++pos_;
-      if (pos_ == start) pos_ = save;
-      return true;
+      if (pos_ == start) {
+        pos_ = save;
+        return true;
+      }
+      const std::string_view unit = s_.substr(start, pos_ - start);
+      return findUnit(unit) != nullptr || isUnitCode(unit);
     }
     if (isNameStart(rest[0])) {
       while (pos_ < s_.size() && isNameChar(s_[pos_])) ++pos_;
+      if (s_[pos_ - 1] == '.' || s_[pos_ - 1] == '!') return false;  // "Sheet.1!" names nothing
       skip();
       if (pos_ < s_.size() && s_[pos_] == '(') {
         ++pos_;
@@ -268,15 +281,15 @@ std::optional<ParsedFormula> parseFormula(std::string_view formula) {
   return std::nullopt;
 }
 
-std::string formulaOfValue(std::string_view v, std::string_view u, bool isLength) {
+std::string formulaOfValue(std::string_view v, std::string_view u, bool isLength, bool isText) {
   if (u == "STR") return quoteLiteral(v);
   if (u == "BOOL") return (v == "0" || v.empty()) ? "FALSE" : "TRUE";
   if (v.empty()) return {};
   char* end = nullptr;
   const std::string vs(v);
   const double d = std::strtod(vs.c_str(), &end);
-  // Not a number (a colour "#ff0000", a font name, "Themed"): shown as stored.
-  if (end == vs.c_str() || *end != '\0') return vs;
+  // Not a number: a string cell's text, or a colour "#ff0000", a font name, shown as stored.
+  if (end == vs.c_str() || *end != '\0') return isText ? quoteLiteral(v) : vs;
 
   struct Shown {
     std::string_view code;

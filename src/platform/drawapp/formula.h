@@ -32,8 +32,9 @@ std::optional<ParsedFormula> parseFormula(std::string_view formula);
 // Lengths are written "<number> <unit>" with the unit in lower case and no
 // trailing period ("105.25 mm", "4.25 in"), so that the whole-number part
 // reads back with FormulaToInt; strings come back as a quoted literal.
-// `isLength` says whether a cell with no U is a length (then: inches).
-std::string formulaOfValue(std::string_view v, std::string_view u, bool isLength);
+// `isLength` says whether a cell with no U is a length (then: inches);
+// `isText` whether a value that is no number is a string (then: quoted).
+std::string formulaOfValue(std::string_view v, std::string_view u, bool isLength, bool isText);
 
 // A number as a formula writes it: up to 12 significant digits, no "-0".
 std::string formatNumber(double d);

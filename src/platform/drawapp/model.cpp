@@ -135,6 +135,15 @@ bool isLengthCell(const CellAddr& a) {
   return false;
 }
 
+// Cells whose values are texts unless they say otherwise.
+bool isTextCell(const CellAddr& a) {
+  if (a.section == "Property")
+    return a.cell == "Value" || a.cell == "Label" || a.cell == "Prompt" || a.cell == "Format" || a.cell == "SortKey";
+  if (a.section == "User") return a.cell == "Value" || a.cell == "Prompt";
+  if (a.section == "Field") return a.cell == "Value";
+  return false;
+}
+
 // Cells every shape has in Visio's ShapeSheet, whether the XML states them or not.
 bool alwaysPresentCell(std::string_view name) {
   static const std::set<std::string, std::less<>> kAlways = {
@@ -408,6 +417,8 @@ void Model::indexPage(PageM& page) {
 }
 
 void Model::indexShape(PageM& page, ShapeM* parent, pugi::xml_node node, MasterM* inheritedMaster) {
+  // Del='1' marks a sub-shape of the master that this instance removes: no shape at all.
+  if (std::strcmp(node.attribute("Del").value(), "1") == 0) return;
   auto s = std::make_shared<ShapeM>();
   s->page = &page;
   s->parent = parent;
@@ -647,9 +658,8 @@ bool Model::cellExists(const ShapeM& s, const CellAddr& a, bool locally) const {
 std::string Model::formula(const ShapeM& s, const CellAddr& a) const {
   const pugi::xml_node local = localCell(s, a);
   const pugi::xml_node inh = inheritedCell(s, a);
-  auto ofValue = [&](pugi::xml_node c, pugi::xml_node unitFrom) {
-    const char* u = c.attribute("U") ? c.attribute("U").value() : unitFrom.attribute("U").value();
-    return formulaOfValue(c.attribute("V").value(), u, isLengthCell(a));
+  auto ofValue = [&](pugi::xml_node c) {
+    return formulaOfValue(c.attribute("V").value(), c.attribute("U").value(), isLengthCell(a), isTextCell(a));
   };
   auto explicitFormula = [](pugi::xml_node c) -> std::optional<std::string> {
     pugi::xml_attribute f = c.attribute("F");
@@ -663,15 +673,15 @@ std::string Model::formula(const ShapeM& s, const CellAddr& a) const {
     const std::string_view f = local.attribute("F").value();
     if (f != "Inh") {
       if (auto e = explicitFormula(local)) return *e;
-      return ofValue(local, inh);
+      return ofValue(local);
     }
     if (inh)
       if (auto e = explicitFormula(inh)) return *e;
-    return ofValue(local, inh);
+    return ofValue(local);
   }
   if (inh) {
     if (auto e = explicitFormula(inh)) return *e;
-    return ofValue(inh, inh);
+    return ofValue(inh);
   }
   return {};
 }
