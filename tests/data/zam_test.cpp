@@ -159,3 +159,24 @@ TEST_F(ZamTest, AMissingTableReachesTheCaller) {
 
 }  // namespace
 }  // namespace tw::test
+
+namespace tw::test {
+namespace {
+
+TEST_F(DbTest, WithoutTheRoleGrantedTheRightsQueryIsRefused) {
+  // A role not granted is no error at attach: the selects fail instead.
+  TdmMAIN& dm = connectAs(QStringLiteral("NOROLE"));
+  ASSERT_TRUE(dm.pFIBDatabase1.connected());
+  TZam z;
+  try {
+    z.Load();
+    FAIL() << "no error";
+  } catch (const Error& e) {
+    EXPECT_NE(std::string(e.what()).find("no permission for SELECT access to TABLE ZAM"), std::string::npos)
+        << e.what();
+  }
+  EXPECT_TRUE(boxes.boxes.empty());
+}
+
+}  // namespace
+}  // namespace tw::test
