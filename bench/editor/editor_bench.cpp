@@ -44,9 +44,12 @@ int main(int argc, char** argv) {
   std::vector<tw::AutoRef> shapes;
   for (int i = 0; i < events; ++i) {
     tw::AutoRef s = page.getRef("Drop", {master.asVariant(), std::int32_t{1 + i % 50}, std::int32_t{1 + i / 50}});
-    tw::WritePropValue(s, tw::RowNumber, "P" + std::to_string(i + 1));
+    std::string number = "P", code = "1.2.";
+    number += std::to_string(i + 1);
+    code += std::to_string(i);
+    tw::WritePropValue(s, tw::RowNumber, number);
     tw::WritePropValue(s, tw::RowSubdivision, "Отдел главного конструктора");
-    tw::WritePropValue(s, tw::RowCode, "1.2." + std::to_string(i));
+    tw::WritePropValue(s, tw::RowCode, code);
     tw::WritePropValue(s, tw::RowName, "Выпуск рабочей конструкторской документации");
     shapes.push_back(s);
   }
