@@ -1,8 +1,6 @@
 #include "fbclient.h"
 
 #include <QStringDecoder>
-#include <QStringEncoder>
-#include <cstring>
 #include <string>
 
 #include "platform/error.h"
@@ -34,17 +32,6 @@ void Status::raise() {
   if (utf8.hasError()) text = fromWin1251(raw.constData(), raw.size());
   wrapper_.init();
   throw Error(errkind::kDatabase, text.toStdString());
-}
-
-QByteArray toWin1251(const QString& s) {
-  QStringEncoder enc("windows-1251");
-  return enc.encode(s);
-}
-
-QString fromWin1251(const char* data, qsizetype size) {
-  QStringDecoder dec("windows-1251");
-  if (size < 0) size = static_cast<qsizetype>(std::strlen(data));
-  return dec.decode(QByteArrayView(data, size));
 }
 
 }  // namespace tw::db::fb

@@ -5,6 +5,8 @@
 #include <QByteArray>
 #include <QString>
 
+#include "data/db/codepage.h"
+
 namespace tw::db::fb {
 
 Firebird::IMaster* master();
@@ -33,8 +35,7 @@ class Status {
 };
 
 // Texts cross to and from the database in Windows-1251.
-QByteArray toWin1251(const QString& s);
-// A negative size reads up to the terminating zero.
-QString fromWin1251(const char* data, qsizetype size);
+using db::fromWin1251;
+using db::toWin1251;
 
 }  // namespace tw::db::fb

@@ -24,7 +24,8 @@ QDateTime zeroDateTime();
 
 class Query {
  public:
-  // Runs under db's default transaction (started on the first open).
+  // Runs under db's default transaction (started on the first open). A query
+  // is freed before its database.
   explicit Query(Database& db);
   Query(Database& db, Transaction& tr);
   ~Query();  // closes

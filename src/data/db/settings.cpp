@@ -2,7 +2,7 @@
 
 #include <QFile>
 
-#include "fbclient.h"
+#include "data/db/codepage.h"
 #include "platform/error.h"
 
 namespace tw::db {
@@ -29,7 +29,7 @@ SettingsFile SettingsFile::load(const QString& path) {
   if (f.error() != QFileDevice::NoError)
     throw Error(errkind::kFile,
                 QStringLiteral("Cannot read file \"%1\". %2").arg(path, f.errorString()).toStdString());
-  return SettingsFile(fb::fromWin1251(bytes.constData(), bytes.size()));
+  return SettingsFile(fromWin1251(bytes.constData(), bytes.size()));
 }
 
 std::optional<QString> SettingsFile::value(const QString& name) const {
