@@ -310,8 +310,11 @@ class ShapeD final : public Obj {
     pugi::xml_node t = s_->node.child("Text");
     if (!t && s_->inherits) t = s_->inherits.child("Text");
     std::string out;
-    for (pugi::xml_node n : t.children())
+    // Plain text and the current text of fields; cp/pp/tp markers carry none.
+    for (pugi::xml_node n : t.children()) {
       if (n.type() == pugi::node_pcdata || n.type() == pugi::node_cdata) out += n.value();
+      else if (std::string_view(n.name()) == "fld") out += n.child_value();
+    }
     return out;
   }
   std::shared_ptr<ShapeM> s_;

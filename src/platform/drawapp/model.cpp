@@ -744,6 +744,23 @@ void Model::setValue(ShapeM& s, const CellAddr& a, double v, const char* formula
   else removeAttr(c, "F");
 }
 
+// The shape's text keeps the field's current text inside its <fld> element, as
+// Visio stores it; readers of the file show that text.
+void Model::showFieldText(ShapeM& s, std::int32_t fieldIx, const std::string& text) {
+  pugi::xml_node t = s.node.child("Text");
+  if (!t) {
+    const pugi::xml_node inherited = s.inherits.child("Text");
+    if (!inherited) return;
+    pugi::xml_node sub = s.node.child("Shapes");
+    t = sub ? s.node.insert_copy_before(inherited, sub) : s.node.append_copy(inherited);
+  }
+  for (pugi::xml_node fld : t.children("fld")) {
+    if (fld.attribute("IX").as_int(-1) != fieldIx) continue;
+    while (fld.first_child()) fld.remove_child(fld.first_child());
+    fld.append_child(pugi::node_pcdata).set_value(text.c_str());
+  }
+}
+
 void Model::putFormula(ShapeM& s, const CellAddr& a, const std::string& text) {
   const std::optional<ParsedFormula> p = parseFormula(text);
   // Visio's formula parser reports every malformed formula this way; the cell keeps its value.
@@ -800,6 +817,7 @@ void Model::putFormula(ShapeM& s, const CellAddr& a, const std::string& text) {
           setAttr(fc, "V", c.attribute("V").value());
           setAttr(fc, "U", "STR");
           if (!fc.attribute("F")) fc.append_attribute("F") = "Inh";
+          showFieldText(s, fa.rowIx, c.attribute("V").value());
         }
       }
     }
@@ -1024,12 +1042,24 @@ void Model::layoutConnector(ShapeM& c) {
   setValue(c, topCell("LocPinX"), w / 2, inh("LocPinX"));
   setValue(c, topCell("LocPinY"), h / 2, inh("LocPinY"));
 
-  // The path the readers draw: straight when the ends line up, otherwise
-  // right-angled through the middle, from the begin point (local 0,0).
+  // The path the readers draw, from the begin point (local 0,0): connectors
+  // leave rightwards and arrive from the left, as the event's connection
+  // points face. Straight when the ends line up; right-angled through the
+  // middle when the end lies to the right; otherwise out, across between the
+  // two ends, and back in.
+  constexpr double kLead = 0.2;  // inches of straight line at either end
   std::vector<std::pair<double, double>> pts = {{0, 0}};
-  if (std::fabs(w) > 1e-9 && std::fabs(h) > 1e-9) {
-    pts.emplace_back(w / 2, 0);
-    pts.emplace_back(w / 2, h);
+  if (w >= 2 * kLead) {
+    if (std::fabs(h) > 1e-9) {
+      pts.emplace_back(w / 2, 0);
+      pts.emplace_back(w / 2, h);
+    }
+  } else {
+    const double across = std::fabs(h) > 1e-9 ? h / 2 : -0.5;
+    pts.emplace_back(kLead, 0);
+    pts.emplace_back(kLead, across);
+    pts.emplace_back(w - kLead, across);
+    pts.emplace_back(w - kLead, h);
   }
   pts.emplace_back(w, h);
 

@@ -186,6 +186,7 @@ class Model {
   pugi::xml_node ensureCell(ShapeM& s, const CellAddr& a);
   void setValue(ShapeM& s, const CellAddr& a, double v, const char* formula);
   void layoutConnector(ShapeM& c);
+  void showFieldText(ShapeM& s, std::int32_t fieldIx, const std::string& text);
   void removeConnect(PageM& page, pugi::xml_node connect);
   void unglueReferencesTo(PageM& page, std::int32_t sheet);
   std::string freePartName(const std::string& dir, const std::string& stem) const;

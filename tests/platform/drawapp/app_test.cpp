@@ -91,6 +91,17 @@ TEST_F(DrawingTest, ShapesInheritEveryCellTheyDoNotOverride) {
   EXPECT_EQ(formula(e, "Prop.Row_4.Label"), "\"Наименование\"");
 }
 
+TEST_F(DrawingTest, AnEventShowsItsNumberAsItsText) {
+  const AutoRef e = event();
+  EXPECT_EQ(e.get("Text").toText(), "");
+  WritePropValue(e, RowNumber, "P12");
+  EXPECT_EQ(e.get("Text").toText(), "P12");
+  WritePropValue(e, RowNumber, "P3");
+  WritePropValue(e, RowName, "Монтаж");
+  EXPECT_EQ(e.get("Text").toText(), "P3");
+  EXPECT_EQ(event().get("Text").toText(), "") << "other events keep the master's text";
+}
+
 TEST_F(DrawingTest, PositionsReadBackThroughFormulaToInt) {
   const AutoRef e = event(2, 9);
   EXPECT_EQ(formula(e, "PinX"), "2 in");
@@ -219,6 +230,38 @@ TEST_F(GlueTest, GluedEndsSitOnTheConnectionPoints) {
   EXPECT_NEAR(result(conn_, last), 3 - kEventW, 1e-9);
   EXPECT_NEAR(result(conn_, "Geometry1.Y4"), -2, 1e-9);
   (void)kEventH;
+}
+
+TEST_F(DrawingTest, TheDrawnPathJoinsTheGluedEndsAtRightAngles) {
+  const AutoRef pred = event(4, 6);
+  struct Case {
+    double x, y;
+  };
+  // Successor to the right (above, level), in the same column, to the left.
+  for (const Case& c : {Case{7, 8}, Case{7, 6}, Case{4, 3}, Case{1, 6}, Case{1, 9}}) {
+    const AutoRef succ = event(c.x, c.y);
+    const AutoRef conn = connector();
+    glue(conn, "BeginX", pred, "Connections.X1");
+    glue(conn, "EndX", succ, "Connections.X2");
+    const double w = result(conn, "Width");
+    const double h = result(conn, "Height");
+    std::vector<std::pair<double, double>> pts;
+    for (std::int32_t row = 1; conn.get("CellsSRCExists", {10, row, 0, 0}).toInt() == -1; ++row)
+      pts.emplace_back(conn.getRef("CellsSRC", {10, row, 0}).get("ResultIU").toDouble(),
+                       conn.getRef("CellsSRC", {10, row, 1}).get("ResultIU").toDouble());
+    ASSERT_GE(pts.size(), 2u) << c.x << "," << c.y;
+    EXPECT_NEAR(pts.front().first, 0, 1e-9);
+    EXPECT_NEAR(pts.front().second, 0, 1e-9);
+    EXPECT_NEAR(pts.back().first, w, 1e-9) << c.x << "," << c.y;
+    EXPECT_NEAR(pts.back().second, h, 1e-9) << c.x << "," << c.y;
+    // It leaves rightwards from connection point 1 and arrives rightwards at point 2.
+    EXPECT_GT(pts[1].first, pts[0].first) << c.x << "," << c.y;
+    EXPECT_GT(pts.back().first, pts[pts.size() - 2].first) << c.x << "," << c.y;
+    for (std::size_t i = 1; i < pts.size(); ++i)
+      EXPECT_TRUE(std::fabs(pts[i].first - pts[i - 1].first) < 1e-9 ||
+                  std::fabs(pts[i].second - pts[i - 1].second) < 1e-9)
+          << "segment " << i << " of " << c.x << "," << c.y;
+  }
 }
 
 TEST_F(GlueTest, GlueFollowsARotatedTarget) {
