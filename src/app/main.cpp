@@ -2,7 +2,9 @@
 #include <QApplication>
 #include <cstdio>
 #include <cstdlib>
+#include <iostream>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -11,6 +13,18 @@
 #include "ui/messages.h"
 
 int main(int argc, char** argv) {
+  std::vector<std::string> args(argv, argv + argc);
+  {
+    // The listing only reads the drawing: no command, no dialogs, no Qt.
+    std::optional<tw::FileMode> mode;
+    try {
+      mode = tw::parseFileMode(args);
+    } catch (const std::exception&) {
+      // Bad options are reported below like every other start-up error.
+    }
+    if (mode && mode->list) return tw::ListEvents(*mode, std::cout, std::cerr);
+  }
+
   // Command 2 and unknown numbers show nothing: without a display, run on
   // Qt's minimal platform rather than fail to start.
   if (std::getenv("QT_QPA_PLATFORM") == nullptr && std::getenv("DISPLAY") == nullptr &&
@@ -21,7 +35,6 @@ int main(int argc, char** argv) {
   }
   QApplication app(argc, argv);
 
-  std::vector<std::string> args(argv, argv + argc);
   std::unique_ptr<tw::DrawingBackend> backend;
   try {
     backend = tw::chooseBackend(args);
