@@ -15,6 +15,7 @@
 #include <QPushButton>
 #include <QSettings>
 #include <QStyledItemDelegate>
+#include <QTimer>
 #include <algorithm>
 
 #include "ui/messages.h"
@@ -164,7 +165,9 @@ TDBColorGridEh::TDBColorGridEh(QWidget* parent) : QTableView(parent), model_(new
   });
   connect(horizontalHeader(), &QHeaderView::sectionMoved, this, &TDBColorGridEh::onSectionMoved);
   connect(model_, &QAbstractItemModel::modelReset, this, [this] {
-    if (static_cast<int>(columns_.size()) != model_->columnCount()) rebuildColumns();
+    if (static_cast<int>(columns_.size()) == model_->columnCount()) return;
+    rebuildColumns();
+    sizeColumnsToContent();
   });
   setRowHeightEh(0, 0);
   const GridFont plain{QFont(), QColor(0, 0, 0)};
@@ -217,6 +220,16 @@ void TDBColorGridEh::rebuildColumns() {
     if (visual != c) h->moveSection(visual, c);
   }
   h->viewport()->update();
+}
+
+void TDBColorGridEh::sizeColumnsToContent(int sampleRows) {
+  const QFontMetrics fm(font());
+  const int rows = std::min(sampleRows, model_->rowCount());
+  for (int c = 0; c < model_->columnCount(); ++c) {
+    int w = fm.horizontalAdvance(model_->fieldName(c)) + 24;  // room for the sort marker
+    for (int r = 0; r < rows; ++r) w = std::max(w, fm.horizontalAdvance(model_->text(r, c)) + 8);
+    setColumnWidthEh(c, std::max(w, MinAutoFitWidth));
+  }
 }
 
 GridColumn& TDBColorGridEh::column(int modelColumn) {
@@ -599,12 +612,23 @@ void TDBColorGridEh::setRowHeightEh(int height, int lines) {
 
 void TDBColorGridEh::setAutoFitColWidths(bool on) {
   autoFit_ = on;
-  if (on) fitColumns();
+  if (on) scheduleFit();
+}
+
+// Fitting waits for the event loop, so that a form switching it off again
+// while it is being shown sees its widths untouched.
+void TDBColorGridEh::scheduleFit() {
+  if (fitPending_) return;
+  fitPending_ = true;
+  QTimer::singleShot(0, this, [this] {
+    fitPending_ = false;
+    if (autoFit_) fitColumns();
+  });
 }
 
 void TDBColorGridEh::resizeEvent(QResizeEvent* event) {
   QTableView::resizeEvent(event);
-  if (autoFit_) fitColumns();
+  if (autoFit_) scheduleFit();
 }
 
 void TDBColorGridEh::fitColumns() {

@@ -67,6 +67,8 @@ class TDBColorGridEh : public QTableView {
   GridModel* gridModel() const { return model_; }
   // Rebuilds the column set from the model's fields (one per field, in order).
   void rebuildColumns();
+  // Widths from the titles and the first rows, as a new column set gets them.
+  void sizeColumnsToContent(int sampleRows = 50);
   GridColumn& column(int modelColumn);
   int columnCountEh() const { return static_cast<int>(columns_.size()); }
   // Bulk changes to the columns: one repaint at the end.
@@ -181,6 +183,7 @@ class TDBColorGridEh : public QTableView {
   void changed();  // a colour or font was assigned
   bool titleBandPress(const QPoint& headerPos) const;
   void onSectionMoved(int logical, int oldVisual, int newVisual);
+  void scheduleFit();
   bool baseHighlight(int row, bool selected, QColor& background, GridFont& font) const;
 
   GridModel* model_;
@@ -198,6 +201,7 @@ class TDBColorGridEh : public QTableView {
   bool rowSelect_ = false;
   bool autoFit_ = false;
   bool fitting_ = false;
+  bool fitPending_ = false;
   int rowHeight_ = 0;
   int rowLines_ = 0;
   int bulk_ = 0;

@@ -1,5 +1,6 @@
 #include "formstorageex.h"
 
+#include <QEvent>
 #include <QGuiApplication>
 #include <QScreen>
 #include <QSettings>
@@ -59,9 +60,20 @@ int readInt(const QSettings& s, const QString& name, int fallback) {
 TFormStorageEx::TFormStorageEx(QWidget* owner) : QObject(owner), owner_(owner) {
   setObjectName(QStringLiteral("FormStorageEx"));
   IniFileName = QStringLiteral("Software\\Vek\\Forms\\") + formClassName();
+  owner_->installEventFilter(this);
 }
 
 TFormStorageEx::~TFormStorageEx() = default;
+
+bool TFormStorageEx::eventFilter(QObject* watched, QEvent* event) {
+  if (watched == owner_ && event->type() == QEvent::Show && pendingOuter_.isValid()) {
+    const QSize outer = pendingOuter_;
+    pendingOuter_ = QSize();
+    const QSize frame = owner_->frameGeometry().size() - owner_->geometry().size();
+    if (!frame.isNull()) owner_->resize(outer - frame);
+  }
+  return QObject::eventFilter(watched, event);
+}
 
 QString TFormStorageEx::formClassName() const {
   QString name = QString::fromLatin1(owner_->metaObject()->className());
@@ -156,6 +168,8 @@ void TFormStorageEx::LoadFormPlacement() {
     const int extraW = frame.width() - inner.width(), extraH = frame.height() - inner.height();
     if (Options & static_cast<unsigned>(PlacementOption::fpPosition)) owner_->move(r[0], r[1]);
     owner_->resize(r[2] - r[0] - extraW, r[3] - r[1] - extraH);
+    // A window not shown yet has no frame: the size is mended once it has one.
+    pendingOuter_ = owner_->isVisible() ? QSize() : QSize(r[2] - r[0], r[3] - r[1]);
   }
   if (Options & static_cast<unsigned>(PlacementOption::fpState)) {
     const int showCmd = readInt(*s, kShowCmd, kShowNormal);

@@ -55,6 +55,9 @@ class TFormStorageEx : public QObject {
   // its forms.
   QString formClassName() const;
 
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override;
+
  private:
   void saveStep(QSettings& s);
   void restoreStep(QSettings& s);
@@ -62,6 +65,7 @@ class TFormStorageEx : public QObject {
 
   QWidget* owner_;
   bool restored_ = false;
+  QSize pendingOuter_;  // outer size still to apply once the frame is known
 };
 
 }  // namespace tw

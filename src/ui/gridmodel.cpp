@@ -49,6 +49,9 @@ void GridModel::setSource(GridSource* source) {
   order_.clear();
   rowOf_.clear();
   folded_.clear();
+  // The first screenful comes at once; the view asks for the rest as it scrolls.
+  if (source_ && source_->rowCount() < kFetchChunk && source_->canFetchMore())
+    source_->fetchMore(kFetchChunk - source_->rowCount());
   fetched_ = source_ ? source_->rowCount() : 0;
   endResetModel();
 }
@@ -88,7 +91,7 @@ QString GridModel::text(int row, int column) const {
 
 QVariant GridModel::data(const QModelIndex& index, int role) const {
   if (!index.isValid() || !source_) return {};
-  if (role == Qt::DisplayRole) return text(index.row(), index.column());
+  if (role == Qt::DisplayRole || role == Qt::ToolTipRole) return text(index.row(), index.column());
   if (role == Qt::TextAlignmentRole) {
     const QVariant v = source_->value(bookmark(index.row()), index.column());
     return isNumber(v) ? QVariant(Qt::AlignRight | Qt::AlignVCenter) : QVariant(Qt::AlignLeft | Qt::AlignVCenter);

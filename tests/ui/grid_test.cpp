@@ -334,6 +334,7 @@ TEST_F(GridTest, AutoFitFillsWidthWithSmallestWidth) {
   h->resizeSection(2, 1);
   grid->column(2).minWidth = 0;
   grid->setAutoFitColWidths(true);
+  QCoreApplication::processEvents();
   const int total = h->sectionSize(0) + h->sectionSize(1) + h->sectionSize(2);
   EXPECT_GE(total, grid->viewport()->width());
   EXPECT_LE(total, grid->viewport()->width() + grid->MinAutoFitWidth);
