@@ -211,12 +211,12 @@ class ShapesD final : public Obj {
     if (is(member, "Item") || is(member, "ItemU") || member.empty()) {
       const Variant& a = arg(args, 0);
       if (isIndex(a)) {
-        if (group_) return makeShape(m_, page_->byId.at(group_->children[index(a, group_->children.size())]->id));
+        if (group_) return makeShape(m_, group_->children[index(a, group_->children.size())]);
         return makeShape(m_, page_->top[index(a, page_->top.size())]);
       }
       const std::string name = a.toText();
       if (auto it = page_->byName.find(name); it != page_->byName.end() && it->second->parent == group_.get())
-        return makeShape(m_, page_->byId.at(it->second->id));
+        return makeShape(m_, it->second);
       for (const auto& [id, s] : page_->byId)
         if (s->parent == group_.get() && (s->nameU() == name || s->name() == name)) return makeShape(m_, s);
       oleError("Object name not found.");

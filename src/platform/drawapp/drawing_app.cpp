@@ -71,7 +71,7 @@ void DrawingApp::select(std::string_view idOrName) {
   PageM& page = *model_->activePage;
   std::shared_ptr<ShapeM> found;
   if (auto it = page.byName.find(std::string(idOrName)); it != page.byName.end() && !it->second->parent)
-    found = page.byId.at(it->second->id);
+    found = it->second;
   if (!found && allDigits(idOrName) && idOrName.size() < 10) {
     auto it = page.byId.find(std::stoi(std::string(idOrName)));
     if (it != page.byId.end() && !it->second->parent) found = it->second;

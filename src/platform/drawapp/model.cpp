@@ -231,17 +231,19 @@ void MasterM::index() {
   pugi::xml_node root = part->xml.document_element();
   struct Walk {
     MasterM& m;
-    void operator()(pugi::xml_node shapesNode) {
+    void operator()(pugi::xml_node shapesNode, int depth) {
+      if (depth > kMaxGroupDepth)
+        fileError(m.doc->name + ": the shapes of master '" + m.nameU() + "' are nested too deeply");
       for (pugi::xml_node s : shapesNode.children("Shape")) {
         m.shapes[s.attribute("ID").as_int()] = s;
-        if (pugi::xml_node sub = s.child("Shapes")) (*this)(sub);
+        if (pugi::xml_node sub = s.child("Shapes")) (*this)(sub, depth + 1);
       }
     }
   };
   pugi::xml_node shapesNode = root.child("Shapes");
   // A master with several top-level shapes is dropped as its first one.
   top = shapesNode.child("Shape");
-  Walk{*this}(shapesNode);
+  Walk{*this}(shapesNode, 0);
 }
 
 std::string ShapeM::name() const {
@@ -407,7 +409,7 @@ void Model::indexPage(PageM& page) {
   page.connectsFrom.clear();
   page.connectsTo.clear();
   if (pugi::xml_node shapes = page.shapesNode(false))
-    for (pugi::xml_node s : shapes.children("Shape")) indexShape(page, nullptr, s, nullptr);
+    for (pugi::xml_node s : shapes.children("Shape")) indexShape(page, nullptr, s, nullptr, 0);
   if (pugi::xml_node connects = page.connectsNode(false)) {
     for (pugi::xml_node c : connects.children("Connect")) {
       page.connectsFrom[c.attribute("FromSheet").as_int()].push_back(c);
@@ -416,7 +418,9 @@ void Model::indexPage(PageM& page) {
   }
 }
 
-void Model::indexShape(PageM& page, ShapeM* parent, pugi::xml_node node, MasterM* inheritedMaster) {
+void Model::indexShape(PageM& page, ShapeM* parent, pugi::xml_node node, MasterM* inheritedMaster, int depth) {
+  if (depth > kMaxGroupDepth)
+    fileError(page.doc->name + ": the shapes of page '" + page.nameU() + "' are nested too deeply");
   // Del='1' marks a sub-shape of the master that this instance removes: no shape at all.
   if (std::strcmp(node.attribute("Del").value(), "1") == 0) return;
   auto s = std::make_shared<ShapeM>();
@@ -436,12 +440,12 @@ void Model::indexShape(PageM& page, ShapeM* parent, pugi::xml_node node, MasterM
   }
   s->master = m;
   page.maxId = std::max(page.maxId, s->id);
-  page.byName.emplace(s->name(), s.get());
+  page.byName.emplace(s->name(), s);
   page.byId[s->id] = s;
-  if (parent) parent->children.push_back(s.get());
+  if (parent) parent->children.push_back(s);
   else page.top.push_back(s);
   if (pugi::xml_node sub = node.child("Shapes"))
-    for (pugi::xml_node c : sub.children("Shape")) indexShape(page, s.get(), c, m);
+    for (pugi::xml_node c : sub.children("Shape")) indexShape(page, s.get(), c, m, depth + 1);
 }
 
 // ---------------------------------------------------------------- new documents
@@ -1001,8 +1005,8 @@ std::shared_ptr<ShapeM> Model::drop(PageM& page, MasterM& source, double x, doub
   };
   Subs{page}(m->top, n);
 
-  indexShape(page, nullptr, n, nullptr);
-  std::shared_ptr<ShapeM> s = page.byId.at(id);
+  indexShape(page, nullptr, n, nullptr, 0);
+  std::shared_ptr<ShapeM> s = page.top.back();
   const double mPinX = value(*s, topCell("PinX"));
   const double mPinY = value(*s, topCell("PinY"));
   auto inhFormula = [&](const char* cell) -> const char* {
@@ -1197,7 +1201,7 @@ void Model::deleteShape(ShapeM& shape) {
     std::vector<ShapeM*>& out;
     void operator()(ShapeM* s) {
       out.push_back(s);
-      for (ShapeM* c : s->children) (*this)(c);
+      for (const auto& c : s->children) (*this)(c.get());
     }
   };
   Collect{all}(&shape);
@@ -1208,18 +1212,18 @@ void Model::deleteShape(ShapeM& shape) {
     }
     unglueReferencesTo(page, s->id);
   }
-  std::shared_ptr<ShapeM> keep = page.byId.at(shape.id);
   for (ShapeM* s : all) {
-    if (auto it = page.byName.find(s->name()); it != page.byName.end() && it->second == s) page.byName.erase(it);
+    if (auto it = page.byName.find(s->name()); it != page.byName.end() && it->second.get() == s) page.byName.erase(it);
+    if (auto it = page.byId.find(s->id); it != page.byId.end() && it->second.get() == s) page.byId.erase(it);
     s->deleted = true;
     deselect(*s);
-    page.byId.erase(s->id);
   }
+  // Found by identity, not ID: a damaged drawing may repeat IDs.
+  auto same = [&](const std::shared_ptr<ShapeM>& p) { return p.get() == &shape; };
   if (shape.parent) {
-    auto& v = shape.parent->children;
-    v.erase(std::remove(v.begin(), v.end(), &shape), v.end());
+    std::erase_if(shape.parent->children, same);
   } else {
-    auto it = std::find(page.top.rbegin(), page.top.rend(), keep);
+    auto it = std::find_if(page.top.rbegin(), page.top.rend(), same);
     if (it != page.top.rend()) page.top.erase(std::next(it).base());
   }
   shape.node.parent().remove_child(shape.node);
@@ -1229,17 +1233,17 @@ void Model::deleteShape(ShapeM& shape) {
 void Model::sendToBack(ShapeM& shape) {
   PageM& page = *shape.page;
   pugi::xml_node parent = shape.node.parent();
-  if (shape.parent) {
-    auto& v = shape.parent->children;
-    v.erase(std::remove(v.begin(), v.end(), &shape), v.end());
-    v.insert(v.begin(), &shape);
-  } else {
-    std::shared_ptr<ShapeM> keep = page.byId.at(shape.id);
-    // A shape just dropped is at the front: searching from there keeps this cheap.
-    auto it = std::find(page.top.rbegin(), page.top.rend(), keep);
-    if (it != page.top.rend()) page.top.erase(std::next(it).base());
-    page.top.push_front(keep);
-  }
+  auto same = [&](const std::shared_ptr<ShapeM>& p) { return p.get() == &shape; };
+  auto moveToFront = [&](auto& list) {
+    // A shape just dropped is last: searching from there keeps this cheap.
+    auto it = std::find_if(list.rbegin(), list.rend(), same);
+    if (it == list.rend()) return;
+    std::shared_ptr<ShapeM> keep = *it;
+    list.erase(std::next(it).base());
+    list.insert(list.begin(), std::move(keep));
+  };
+  if (shape.parent) moveToFront(shape.parent->children);
+  else moveToFront(page.top);
   parent.prepend_move(shape.node);
   page.touch();
 }

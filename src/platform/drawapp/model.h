@@ -67,6 +67,9 @@ struct MasterM {
   void index();  // fills top and shapes from part
 };
 
+// Groups nested deeper than this are refused as damaged: the walks over them recurse.
+inline constexpr int kMaxGroupDepth = 64;
+
 struct ShapeM {
   PageM* page = nullptr;
   ShapeM* parent = nullptr;  // the group it belongs to, if any
@@ -76,7 +79,7 @@ struct ShapeM {
   std::int32_t id = 0;
   std::uint64_t serial = 0;  // unique for the application's lifetime
   bool deleted = false;
-  std::vector<ShapeM*> children;
+  std::vector<std::shared_ptr<ShapeM>> children;
 
   std::string name() const;  // Name, else NameU, else "Sheet.<ID>"
   std::string nameU() const;
@@ -93,7 +96,7 @@ struct PageM {
   std::unique_ptr<XmlPart> part;
   std::deque<std::shared_ptr<ShapeM>> top;  // the page's Shapes, back to front
   std::unordered_map<std::int32_t, std::shared_ptr<ShapeM>> byId;  // every shape, sub-shapes too
-  std::unordered_map<std::string, ShapeM*> byName;
+  std::unordered_map<std::string, std::shared_ptr<ShapeM>> byName;
   std::unordered_map<std::int32_t, std::vector<pugi::xml_node>> connectsFrom;  // by FromSheet
   std::unordered_map<std::int32_t, std::vector<pugi::xml_node>> connectsTo;    // by ToSheet
   std::int32_t maxId = 0;
@@ -181,7 +184,7 @@ class Model {
  private:
   void loadDoc(Doc& doc, const vsdx::Package& pkg, const std::string& docPart);
   void indexPage(PageM& page);
-  void indexShape(PageM& page, ShapeM* parent, pugi::xml_node node, MasterM* inheritedMaster);
+  void indexShape(PageM& page, ShapeM* parent, pugi::xml_node node, MasterM* inheritedMaster, int depth);
   MasterM* copyMaster(MasterM& stencilMaster);
   pugi::xml_node ensureCell(ShapeM& s, const CellAddr& a);
   void setValue(ShapeM& s, const CellAddr& a, double v, const char* formula);

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <pugixml.hpp>
+#include <sstream>
 
 #include "drawing/events.h"
 #include "fixture.h"
@@ -130,26 +131,42 @@ TEST(Samples, ShapeDataAndConnectionsOfASample) {
   EXPECT_DOUBLE_EQ(five.getRef("Cells", {"Geometry1.X2"}).get("ResultIU").toDouble(), 6.8151);
 }
 
-TEST(Samples, PropertyRowsAreNumberedAsVisioNumbersThem) {
-  // Rows of the master first, less those an instance deletes, then its own.
-  Package pkg;
-  writeStencil(pkg);
-  auto made = DrawingApp::createNew("rows.vsdx");
-  const AutoRef vis = made->application();
-  const AutoRef e = vis.getRef("ActivePage").getRef("Drop",
-      {vis.getRef("Documents", {"Tarnwick.vss"}).getRef("Masters").getRef("ItemU", {"Событие"}).asVariant(), 1, 1});
-  Package out;
-  made->store(out);
+// A drawing made here and stored, whose first page the test then edits as XML.
+class EditedDrawing : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    auto made = DrawingApp::createNew("edited.vsdx");
+    const AutoRef vis = made->application();
+    const AutoRef master = vis.getRef("Documents", {"Tarnwick.vss"}).getRef("Masters").getRef("ItemU", {"Событие"});
+    vis.getRef("ActivePage").call("Drop", {master.asVariant(), 1, 1});
+    vis.getRef("ActivePage").call("Drop", {master.asVariant(), 3, 1});
+    made->store(pkg_);
+    for (const auto& n : pkg_.partNames())
+      if (n.ends_with("/page1.xml")) page_ = n;
+    ASSERT_TRUE(xml_.load_string(pkg_.part(page_).bytes.c_str()));
+  }
+  pugi::xml_node shape(int i) const {
+    pugi::xml_node s = xml_.document_element().child("Shapes").child("Shape");
+    while (i-- > 0) s = s.next_sibling("Shape");
+    return s;
+  }
+  std::unique_ptr<DrawingApp> reload() {
+    std::ostringstream os;
+    xml_.save(os, "", pugi::format_raw);
+    pkg_.setPart(page_, pkg_.part(page_).contentType, os.str());
+    return DrawingApp::load(pkg_, "edited.vsdx");
+  }
+  static AutoRef first(DrawingApp& app) {
+    return app.application().getRef("ActivePage").getRef("Shapes").getRef("Item", {1});
+  }
+  Package pkg_;
+  std::string page_;
+  pugi::xml_document xml_;
+};
 
-  // Edit the stored page: delete inherited Row_2, add a row of the shape's own.
-  std::string page;
-  for (const auto& n : out.partNames())
-    if (n.find("/pages/page") != std::string::npos && n.ends_with(".xml") && n.find("pages.xml") == std::string::npos)
-      page = n;
-  pugi::xml_document xml;
-  ASSERT_TRUE(xml.load_string(out.part(page).bytes.c_str()));
-  pugi::xml_node shape = xml.document_element().child("Shapes").child("Shape");
-  pugi::xml_node sec = shape.append_child("Section");
+TEST_F(EditedDrawing, PropertyRowsAreNumberedAsVisioNumbersThem) {
+  // Rows of the master first, less those the instance deletes, then its own.
+  pugi::xml_node sec = shape(0).append_child("Section");
   sec.append_attribute("N") = "Property";
   pugi::xml_node own = sec.append_child("Row");
   own.append_attribute("N") = "Extra";
@@ -159,17 +176,37 @@ TEST(Samples, PropertyRowsAreNumberedAsVisioNumbersThem) {
   pugi::xml_node del = sec.append_child("Row");
   del.append_attribute("N") = "Row_2";
   del.append_attribute("Del") = "1";
-  std::ostringstream os;
-  xml.save(os, "", pugi::format_raw);
-  out.setPart(page, out.part(page).contentType, os.str());
 
-  auto app = DrawingApp::load(out, "rows.vsdx");
-  const AutoRef s = app->application().getRef("ActivePage").getRef("Shapes").getRef("Item", {1});
+  auto app = reload();
+  const AutoRef s = first(*app);
   EXPECT_EQ(s.getRef("CellsSRC", {243, 1, 2}).get("FormulaU").toText(), "\"Код\"");
   EXPECT_EQ(s.getRef("CellsSRC", {243, 7, 2}).get("FormulaU").toText(), "\"Своё\"");
   EXPECT_EQ(s.get("CellsSRCExists", {243, 8, 2, 0}).toInt(), 0);
   EXPECT_EQ(s.get("CellExists", {"Prop.Row_2", 0}).toInt(), 0);
-  (void)e;
+}
+
+TEST_F(EditedDrawing, GroupsNestedBeyondReasonAreRefused) {
+  pugi::xml_node s = shape(0);
+  for (int depth = 0; depth < 100; ++depth) {
+    s = s.append_child("Shapes").append_child("Shape");
+    s.append_attribute("ID") = 100 + depth;
+  }
+  std::string kind;
+  EXPECT_THAT(errorOf([&] { reload(); }, &kind), ::testing::HasSubstr("nested too deeply"));
+  EXPECT_EQ(kind, "EFileError");
+}
+
+TEST_F(EditedDrawing, RepeatedIdsDoNotConfuseDeleteOrOrder) {
+  shape(1).attribute("ID") = 1;  // a damaged drawing: two shapes with ID 1
+  auto app = reload();
+  const AutoRef shapes = app->application().getRef("ActivePage").getRef("Shapes");
+  const AutoRef second = shapes.getRef("Item", {2});
+  second.call("SendToBack");
+  EXPECT_EQ(shapes.getRef("Item", {1}).text(), second.text());
+  second.call("Delete");
+  ASSERT_EQ(shapes.get("Count").toInt(), 1);
+  EXPECT_NE(shapes.getRef("Item", {1}).text(), second.text());
+  EXPECT_EQ(shapes.getRef("Item", {1}).get("Name").toText(), "Событие");
 }
 
 // Compares two XML trees node by node; `skip` names cells allowed to differ.
