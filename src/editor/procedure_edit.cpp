@@ -171,8 +171,8 @@ void TfrmProcedureEdit::FormDestroy() {
 void TfrmProcedureEdit::createSelectDialogs() {
   if (!DatabaseConnected()) return;
   const int subdivisionList = LoadRightsAndChooseSubdivisionList();
-  SubdivisionDialog = CreateSubdivisionDialog(this, subdivisionList);
-  ClassifierDialog = CreateClassifierDialog(this);
+  SubdivisionDialog = CreateSubdivisionDialog(subdivisionList);
+  ClassifierDialog = CreateClassifierDialog();
 }
 
 QString TfrmProcedureEdit::rowText(int row) const {

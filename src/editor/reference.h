@@ -2,9 +2,6 @@
 // What the editor takes from the reference database: the data module, the
 // rights record and the two selection dialogs set up for its pickers.
 #include <QString>
-#include <memory>
-
-class QWidget;
 
 namespace tw {
 
@@ -18,9 +15,9 @@ bool DatabaseConnected();
 // reported once and gives the first list).
 int LoadRightsAndChooseSubdivisionList();
 
-// The pickers' dialogs, set up as the editor needs them.
-TSelectDialog* CreateSubdivisionDialog(QWidget* owner, int subdivisionList);
-TSelectDialog* CreateClassifierDialog(QWidget* owner);
+// The pickers' dialogs, set up as the editor needs them; the caller frees them.
+TSelectDialog* CreateSubdivisionDialog(int subdivisionList);
+TSelectDialog* CreateClassifierDialog();
 
 // Frees a dialog and empties the pointer; nothing for null.
 void FreeSelectDialog(TSelectDialog*& dialog);

@@ -40,7 +40,8 @@ struct RecordedBoxes : MessageBoxes {
 };
 
 // The folder of "tarnwick.ini" for one reference set-up: ivanov (Z23 0),
-// petrova (Z23 1), z23bad (Z23 2), unreachable, or none (no settings file).
+// petrova (Z23 1), z23bad (Z23 2), norole (the rights query is refused),
+// unreachable, or none (no settings file).
 inline QString settings(const char* which) {
   static const bool ready = [] {
     const std::string cmd = std::string("bash '") + TW_SOURCE_DIR "/tests/editor/make-editor-db.sh' '" +
