@@ -251,6 +251,14 @@ TEST_F(FileMode, LibvisioReadsTheSavedDrawing) {
   EXPECT_EQ(count("marker-end: url(#endMarker"), 13u);
   // The events show their numbers.
   for (int i = 1; i <= 12; ++i) EXPECT_EQ(count(">\nP" + std::to_string(i) + "</svg:tspan>"), 1u) << i;
+
+  // The stencil file draws both its masters.
+  const Outcome stencil = run("vss2xhtml", {TW_STENCIL_FILE});
+  EXPECT_EQ(stencil.rc, 0) << stencil.err;
+  std::size_t masters = 0;
+  for (auto at = stencil.out.find("<svg:svg"); at != std::string::npos; at = stencil.out.find("<svg:svg", at + 1))
+    ++masters;
+  EXPECT_EQ(masters, 2u);
 }
 
 TEST_F(FileMode, LibreOfficeConvertsTheSavedDrawing) {
