@@ -11,13 +11,16 @@ namespace {
 
 using Args = std::vector<Variant>;
 
-[[noreturn]] void oleError(const std::string& msg) { throw Error(errkind::kOle, msg); }
+[[noreturn]] void oleError(const std::string& msg) {
+  throw Error(errkind::kOle, msg);
+}
 
 // Member names are matched without regard to case, as IDispatch does.
 bool is(std::string_view member, std::string_view name) {
   if (member.size() != name.size()) return false;
   for (std::size_t i = 0; i < name.size(); ++i)
-    if (std::tolower(static_cast<unsigned char>(member[i])) != std::tolower(static_cast<unsigned char>(name[i])))
+    if (std::tolower(static_cast<unsigned char>(member[i])) !=
+        std::tolower(static_cast<unsigned char>(name[i])))
       return false;
   return true;
 }
@@ -135,7 +138,8 @@ struct ConnectData {
   std::int32_t fromPart = 0, toPart = 0;
 };
 
-DispatchPtr cellFor(const std::shared_ptr<Model>& m, const std::shared_ptr<ShapeM>& s, const std::string& name) {
+DispatchPtr cellFor(const std::shared_ptr<Model>& m, const std::shared_ptr<ShapeM>& s,
+                    const std::string& name) {
   if (!s) return {};
   std::optional<CellAddr> a = m->addrFromName(name);
   if (!a) {
@@ -166,7 +170,8 @@ class ConnectD final : public Obj {
 
 class ConnectsD final : public Obj {
  public:
-  ConnectsD(std::shared_ptr<Model> m, std::vector<ConnectData> items) : Obj(std::move(m)), items_(std::move(items)) {}
+  ConnectsD(std::shared_ptr<Model> m, std::vector<ConnectData> items)
+      : Obj(std::move(m)), items_(std::move(items)) {}
   Variant invoke(std::string_view member, InvokeKind kind, const Args& args) override {
     noPut(member, kind);
     if (is(member, "Count")) return static_cast<std::int32_t>(items_.size());
@@ -207,7 +212,8 @@ class ShapesD final : public Obj {
       : Obj(std::move(m)), page_(page), group_(std::move(group)) {}
   Variant invoke(std::string_view member, InvokeKind kind, const Args& args) override {
     noPut(member, kind);
-    if (is(member, "Count")) return static_cast<std::int32_t>(group_ ? group_->children.size() : page_->top.size());
+    if (is(member, "Count"))
+      return static_cast<std::int32_t>(group_ ? group_->children.size() : page_->top.size());
     if (is(member, "Item") || is(member, "ItemU") || member.empty()) {
       const Variant& a = arg(args, 0);
       if (isIndex(a)) {
@@ -215,10 +221,12 @@ class ShapesD final : public Obj {
         return makeShape(m_, page_->top[index(a, page_->top.size())]);
       }
       const std::string name = a.toText();
-      if (auto it = page_->byName.find(name); it != page_->byName.end() && it->second->parent == group_.get())
+      if (auto it = page_->byName.find(name);
+          it != page_->byName.end() && it->second->parent == group_.get())
         return makeShape(m_, it->second);
       for (const auto& [id, s] : page_->byId)
-        if (s->parent == group_.get() && (s->nameU() == name || s->name() == name)) return makeShape(m_, s);
+        if (s->parent == group_.get() && (s->nameU() == name || s->name() == name))
+          return makeShape(m_, s);
       oleError("Object name not found.");
     }
     if (is(member, "ItemFromID")) {
@@ -236,7 +244,8 @@ class ShapesD final : public Obj {
 
 class ShapeD final : public Obj {
  public:
-  ShapeD(std::shared_ptr<Model> m, std::shared_ptr<ShapeM> s) : Obj(std::move(m)), s_(std::move(s)) {}
+  ShapeD(std::shared_ptr<Model> m, std::shared_ptr<ShapeM> s)
+      : Obj(std::move(m)), s_(std::move(s)) {}
   const std::shared_ptr<ShapeM>& shape() const { return s_; }
 
   Variant invoke(std::string_view member, InvokeKind kind, const Args& args) override {
@@ -248,7 +257,8 @@ class ShapeD final : public Obj {
     if (is(member, "Name")) return s_->name();
     if (is(member, "NameU")) return s_->nameU();
     if (is(member, "ID")) return s_->id;
-    if (is(member, "Type")) return std::string_view(s_->node.attribute("Type").value()) == "Group" ? 2 : 3;
+    if (is(member, "Type"))
+      return std::string_view(s_->node.attribute("Type").value()) == "Group" ? 2 : 3;
     if (is(member, "Text")) return text();
     if (is(member, "CellsSRC")) {
       std::optional<CellAddr> a =
@@ -282,17 +292,21 @@ class ShapeD final : public Obj {
     }
     if (is(member, "Connects")) {
       std::vector<pugi::xml_node> nodes;
-      if (auto it = s_->page->connectsFrom.find(s_->id); it != s_->page->connectsFrom.end()) nodes = it->second;
+      if (auto it = s_->page->connectsFrom.find(s_->id); it != s_->page->connectsFrom.end())
+        nodes = it->second;
       // Visio lists a connector's begin point before its end point.
       std::stable_sort(nodes.begin(), nodes.end(), [](pugi::xml_node a, pugi::xml_node b) {
-        auto rank = [](pugi::xml_node n) { return std::string_view(n.attribute("FromCell").value()) == "BeginX" ? 0 : 1; };
+        auto rank = [](pugi::xml_node n) {
+          return std::string_view(n.attribute("FromCell").value()) == "BeginX" ? 0 : 1;
+        };
         return rank(a) < rank(b);
       });
       return collection(std::make_shared<ConnectsD>(m_, connectsOf(*s_->page, nodes)), args);
     }
     if (is(member, "FromConnects")) {
       std::vector<pugi::xml_node> nodes;
-      if (auto it = s_->page->connectsTo.find(s_->id); it != s_->page->connectsTo.end()) nodes = it->second;
+      if (auto it = s_->page->connectsTo.find(s_->id); it != s_->page->connectsTo.end())
+        nodes = it->second;
       return collection(std::make_shared<ConnectsD>(m_, connectsOf(*s_->page, nodes)), args);
     }
     if (is(member, "Shapes")) return collection(std::make_shared<ShapesD>(m_, s_->page, s_), args);
@@ -312,8 +326,10 @@ class ShapeD final : public Obj {
     std::string out;
     // Plain text and the current text of fields; cp/pp/tp markers carry none.
     for (pugi::xml_node n : t.children()) {
-      if (n.type() == pugi::node_pcdata || n.type() == pugi::node_cdata) out += n.value();
-      else if (std::string_view(n.name()) == "fld") out += n.child_value();
+      if (n.type() == pugi::node_pcdata || n.type() == pugi::node_cdata)
+        out += n.value();
+      else if (std::string_view(n.name()) == "fld")
+        out += n.child_value();
     }
     return out;
   }
@@ -343,7 +359,9 @@ class MasterD final : public Obj {
   MasterM* master_;
 };
 
-DispatchPtr ShapeD::makeMaster(MasterM* master) const { return std::make_shared<MasterD>(m_, master); }
+DispatchPtr ShapeD::makeMaster(MasterM* master) const {
+  return std::make_shared<MasterD>(m_, master);
+}
 
 class MastersD final : public Obj {
  public:
@@ -354,7 +372,9 @@ class MastersD final : public Obj {
     const bool universal = is(member, "ItemU");
     if (universal || is(member, "Item") || member.empty()) {
       const Variant& a = arg(args, 0);
-      if (isIndex(a)) return Variant(std::make_shared<MasterD>(m_, d_->masters[index(a, d_->masters.size())].get()));
+      if (isIndex(a))
+        return Variant(
+            std::make_shared<MasterD>(m_, d_->masters[index(a, d_->masters.size())].get()));
       const std::string name = a.toText();
       MasterM* found = universal ? d_->masterByNameU(name) : d_->masterByName(name);
       if (!found) oleError("Object name not found.");
@@ -399,7 +419,9 @@ class PageD final : public Obj {
   PageM* p_;
 };
 
-DispatchPtr makePage(const std::shared_ptr<Model>& m, PageM* p) { return std::make_shared<PageD>(m, p); }
+DispatchPtr makePage(const std::shared_ptr<Model>& m, PageM* p) {
+  return std::make_shared<PageD>(m, p);
+}
 
 class PagesD final : public Obj {
  public:
@@ -441,7 +463,9 @@ class DocD final : public Obj {
   Doc* d_;
 };
 
-DispatchPtr makeDoc(const std::shared_ptr<Model>& m, Doc* d) { return std::make_shared<DocD>(m, d); }
+DispatchPtr makeDoc(const std::shared_ptr<Model>& m, Doc* d) {
+  return std::make_shared<DocD>(m, d);
+}
 
 class DocumentsD final : public Obj {
  public:
@@ -473,7 +497,8 @@ class SelectionD final : public Obj {
   Variant invoke(std::string_view member, InvokeKind kind, const Args& args) override {
     noPut(member, kind);
     if (is(member, "Count")) return static_cast<std::int32_t>(items_.size());
-    if (is(member, "Item") || member.empty()) return makeShape(m_, items_[index(arg(args, 0), items_.size())]);
+    if (is(member, "Item") || member.empty())
+      return makeShape(m_, items_[index(arg(args, 0), items_.size())]);
     unknown(member, "Selection");
   }
 
@@ -516,7 +541,8 @@ class WindowD final : public Obj {
       auto* shape = dynamic_cast<ShapeD*>(arg(args, 0).ref().get());
       if (!shape) oleError("Inappropriate target object for this action.");
       const std::shared_ptr<ShapeM>& s = shape->shape();
-      if (s->deleted || s->page != m_->activePage) oleError("Inappropriate target object for this action.");
+      if (s->deleted || s->page != m_->activePage)
+        oleError("Inappropriate target object for this action.");
       const std::int32_t how = arg(args, 1).toInt();
       switch (how) {
         case 1:  // visDeselect
@@ -572,6 +598,8 @@ class ApplicationD final : public Obj {
 
 }  // namespace
 
-DispatchPtr makeApplication(std::shared_ptr<Model> model) { return std::make_shared<ApplicationD>(std::move(model)); }
+DispatchPtr makeApplication(std::shared_ptr<Model> model) {
+  return std::make_shared<ApplicationD>(std::move(model));
+}
 
 }  // namespace tw::drawapp

@@ -27,27 +27,36 @@ std::unique_ptr<DrawingApp> DrawingApp::createNew(const std::string& name) {
   return std::unique_ptr<DrawingApp>(new DrawingApp(std::move(m)));
 }
 
-std::unique_ptr<DrawingApp> DrawingApp::load(const vsdx::Package& package, const std::string& name) {
+std::unique_ptr<DrawingApp> DrawingApp::load(const vsdx::Package& package,
+                                             const std::string& name) {
   auto m = std::make_shared<Model>();
   m->openStencil();
   m->loadDrawing(package, name);
   return std::unique_ptr<DrawingApp>(new DrawingApp(std::move(m)));
 }
 
-void DrawingApp::store(vsdx::Package& package) { model_->store(package); }
+void DrawingApp::store(vsdx::Package& package) {
+  model_->store(package);
+}
 
-bool DrawingApp::changed() const { return model_->changed; }
+bool DrawingApp::changed() const {
+  return model_->changed;
+}
 
-std::int32_t DrawingApp::pageCount() const { return static_cast<std::int32_t>(model_->drawing->pages.size()); }
+std::int32_t DrawingApp::pageCount() const {
+  return static_cast<std::int32_t>(model_->drawing->pages.size());
+}
 
 std::string DrawingApp::pageName(std::int32_t index) const {
-  if (index < 1 || index > pageCount()) throw Error(errkind::kFile, "No page " + std::to_string(index));
+  if (index < 1 || index > pageCount())
+    throw Error(errkind::kFile, "No page " + std::to_string(index));
   return model_->drawing->pages[static_cast<std::size_t>(index - 1)]->name();
 }
 
 void DrawingApp::setActivePage(std::int32_t index) {
   if (index < 1 || index > pageCount())
-    throw Error(errkind::kFile, model_->drawing->name + ": there is no page " + std::to_string(index));
+    throw Error(errkind::kFile,
+                model_->drawing->name + ": there is no page " + std::to_string(index));
   model_->activePage = model_->drawing->pages[static_cast<std::size_t>(index - 1)].get();
   model_->selection.clear();
 }
@@ -64,26 +73,31 @@ void DrawingApp::setActivePage(std::string_view nameOrIndex) {
     setActivePage(std::stoi(std::string(nameOrIndex)));
     return;
   }
-  throw Error(errkind::kFile, model_->drawing->name + ": there is no page \"" + std::string(nameOrIndex) + "\"");
+  throw Error(errkind::kFile,
+              model_->drawing->name + ": there is no page \"" + std::string(nameOrIndex) + "\"");
 }
 
 void DrawingApp::select(std::string_view idOrName) {
   PageM& page = *model_->activePage;
   std::shared_ptr<ShapeM> found;
-  if (auto it = page.byName.find(std::string(idOrName)); it != page.byName.end() && !it->second->parent)
+  if (auto it = page.byName.find(std::string(idOrName));
+      it != page.byName.end() && !it->second->parent)
     found = it->second;
   if (!found && allDigits(idOrName) && idOrName.size() < 10) {
     auto it = page.byId.find(std::stoi(std::string(idOrName)));
     if (it != page.byId.end() && !it->second->parent) found = it->second;
   }
   if (!found)
-    throw Error(errkind::kFile, model_->drawing->name + ": page \"" + page.name() + "\" has no shape \"" +
-                                    std::string(idOrName) + "\"");
-  if (std::find(model_->selection.begin(), model_->selection.end(), found) == model_->selection.end())
+    throw Error(errkind::kFile, model_->drawing->name + ": page \"" + page.name() +
+                                    "\" has no shape \"" + std::string(idOrName) + "\"");
+  if (std::find(model_->selection.begin(), model_->selection.end(), found) ==
+      model_->selection.end())
     model_->selection.push_back(found);
 }
 
-AutoRef DrawingApp::application() const { return AutoRef(makeApplication(model_)); }
+AutoRef DrawingApp::application() const {
+  return AutoRef(makeApplication(model_));
+}
 
 void writeStencil(vsdx::Package& package) {
   const std::string doc = "/visio/document.xml";
@@ -97,8 +111,8 @@ void writeStencil(vsdx::Package& package) {
   XmlPart pagesXml;
   pagesXml.name = pages;
   parseXml(pagesXml,
-           "<?xml version='1.0' encoding='utf-8' ?>\n<Pages xmlns='" + std::string(kVisioNs) + "' xmlns:r='" +
-               kRelNs + "' xml:space='preserve'/>",
+           "<?xml version='1.0' encoding='utf-8' ?>\n<Pages xmlns='" + std::string(kVisioNs) +
+               "' xmlns:r='" + kRelNs + "' xml:space='preserve'/>",
            std::string(kStencilDocName));
   package.setPart(pages, ctype::kPages, serializeXml(pagesXml));
 

@@ -13,7 +13,8 @@ namespace {
 bool iequals(std::string_view a, std::string_view b) {
   if (a.size() != b.size()) return false;
   for (std::size_t i = 0; i < a.size(); ++i)
-    if (std::tolower(static_cast<unsigned char>(a[i])) != std::tolower(static_cast<unsigned char>(b[i])))
+    if (std::tolower(static_cast<unsigned char>(a[i])) !=
+        std::tolower(static_cast<unsigned char>(b[i])))
       return false;
   return true;
 }
@@ -34,15 +35,16 @@ constexpr double kPi = std::numbers::pi;
 
 // Units a constant may carry, as typed in a formula.
 constexpr UnitInfo kUnits[] = {
-    {"in.", "IN", 1.0},        {"in", "IN", 1.0},         {"inch", "IN", 1.0},
-    {"mm", "MM", 1.0 / 25.4},  {"cm", "CM", 1.0 / 2.54},  {"m", "M", 1.0 / 0.0254},
-    {"ft.", "FT", 12.0},       {"ft", "FT", 12.0},        {"pt", "PT", 1.0 / 72.0},
+    {"in.", "IN", 1.0},        {"in", "IN", 1.0},        {"inch", "IN", 1.0},
+    {"mm", "MM", 1.0 / 25.4},  {"cm", "CM", 1.0 / 2.54}, {"m", "M", 1.0 / 0.0254},
+    {"ft.", "FT", 12.0},       {"ft", "FT", 12.0},       {"pt", "PT", 1.0 / 72.0},
     {"deg", "DEG", kPi / 180}, {"rad", "RAD", 1.0},
 };
 
 // Unit codes Visio also accepts after a number in a formula ("0DA", "0.25DL").
 bool isUnitCode(std::string_view u) {
-  static constexpr std::string_view kCodes[] = {"DL", "DA", "DP", "DT", "DE", "IN_F", "PER", "EM", "EW", "ED", "EH"};
+  static constexpr std::string_view kCodes[] = {"DL",  "DA", "DP", "DT", "DE", "IN_F",
+                                                "PER", "EM", "EW", "ED", "EH"};
   for (auto c : kCodes)
     if (iequals(c, u)) return true;
   return false;
@@ -125,8 +127,10 @@ class SyntaxCheck {
       if (pos_ >= s_.size()) return true;
       const std::string_view rest = s_.substr(pos_);
       std::size_t op = 0;
-      if (rest.starts_with("<=") || rest.starts_with(">=") || rest.starts_with("<>")) op = 2;
-      else if (std::string_view("+-*/^&=<>").find(rest[0]) != std::string_view::npos) op = 1;
+      if (rest.starts_with("<=") || rest.starts_with(">=") || rest.starts_with("<>"))
+        op = 2;
+      else if (std::string_view("+-*/^&=<>").find(rest[0]) != std::string_view::npos)
+        op = 1;
       if (op == 0) return true;
       pos_ += op;
       if (!unary()) return false;
@@ -166,7 +170,9 @@ class SyntaxCheck {
       std::size_t save = pos_;
       skip();
       std::size_t start = pos_;
-      while (pos_ < s_.size() && (std::isalpha(static_cast<unsigned char>(s_[pos_])) || s_[pos_] == '_')) ++pos_;
+      while (pos_ < s_.size() &&
+             (std::isalpha(static_cast<unsigned char>(s_[pos_])) || s_[pos_] == '_'))
+        ++pos_;
       if (pos_ < s_.size() && s_[pos_] == '.' && pos_ > start) ++pos_;
       if (pos_ == start) {
         pos_ = save;
@@ -297,9 +303,9 @@ std::string formulaOfValue(std::string_view v, std::string_view u, bool isLength
     double fromInternal;
   };
   static constexpr Shown kShown[] = {
-      {"IN", "in", 1.0},        {"IN_F", "in", 1.0},   {"DL", "in", 1.0},
-      {"DP", "in", 1.0},        {"MM", "mm", 25.4},    {"CM", "cm", 2.54},
-      {"M", "m", 0.0254},       {"FT", "ft", 1 / 12.0}, {"PT", "pt", 72.0},
+      {"IN", "in", 1.0},         {"IN_F", "in", 1.0},      {"DL", "in", 1.0},
+      {"DP", "in", 1.0},         {"MM", "mm", 25.4},       {"CM", "cm", 2.54},
+      {"M", "m", 0.0254},        {"FT", "ft", 1 / 12.0},   {"PT", "pt", 72.0},
       {"DEG", "deg", 180 / kPi}, {"DA", "deg", 180 / kPi}, {"RAD", "rad", 1.0},
   };
   for (const auto& s : kShown)

@@ -15,8 +15,12 @@ namespace tw::drawapp {
 
 namespace {
 
-[[noreturn]] void fileError(const std::string& msg) { throw Error(errkind::kFile, msg); }
-[[noreturn]] void oleError(const std::string& msg) { throw Error(errkind::kOle, msg); }
+[[noreturn]] void fileError(const std::string& msg) {
+  throw Error(errkind::kFile, msg);
+}
+[[noreturn]] void oleError(const std::string& msg) {
+  throw Error(errkind::kOle, msg);
+}
 
 struct StringWriter final : pugi::xml_writer {
   std::string out;
@@ -44,7 +48,9 @@ void setAttr(pugi::xml_node n, const char* name, const std::string& value) {
   a.set_value(value.c_str());
 }
 
-void removeAttr(pugi::xml_node n, const char* name) { n.remove_attribute(name); }
+void removeAttr(pugi::xml_node n, const char* name) {
+  n.remove_attribute(name);
+}
 
 // The relationship id of a <Rel r:id='...'/> child, whatever the prefix.
 std::string relId(pugi::xml_node owner) {
@@ -70,13 +76,16 @@ void setRelId(pugi::xml_node owner, const std::string& id) {
   r.append_attribute("r:id") = id.c_str();
 }
 
-const vsdx::Relationship* findRel(const vsdx::Package& pkg, const std::string& source, const std::string& id) {
+const vsdx::Relationship* findRel(const vsdx::Package& pkg, const std::string& source,
+                                  const std::string& id) {
   for (const auto& r : pkg.relationships(source))
     if (r.id == id) return &r;
   return nullptr;
 }
 
-bool isDel(pugi::xml_node row) { return std::strcmp(row.attribute("Del").value(), "1") == 0; }
+bool isDel(pugi::xml_node row) {
+  return std::strcmp(row.attribute("Del").value(), "1") == 0;
+}
 
 pugi::xml_node findSection(pugi::xml_node shape, const CellAddr& a) {
   for (pugi::xml_node sec : shape.children("Section")) {
@@ -127,8 +136,8 @@ CellAddr topCell(const char* name) {
 
 bool isLengthCell(const CellAddr& a) {
   static const std::set<std::string, std::less<>> kTop = {
-      "PinX",    "PinY",    "Width",    "Height",    "LocPinX",    "LocPinY",    "BeginX",
-      "BeginY",  "EndX",    "EndY",     "TxtPinX",   "TxtPinY",    "TxtWidth",   "TxtHeight",
+      "PinX",       "PinY",       "Width",     "Height",     "LocPinX",   "LocPinY",  "BeginX",
+      "BeginY",     "EndX",       "EndY",      "TxtPinX",    "TxtPinY",   "TxtWidth", "TxtHeight",
       "TxtLocPinX", "TxtLocPinY", "PageWidth", "PageHeight", "LineWeight"};
   if (a.section.empty()) return kTop.count(a.cell) > 0;
   if (a.section == "Connection" || a.section == "Geometry") return a.cell == "X" || a.cell == "Y";
@@ -138,7 +147,8 @@ bool isLengthCell(const CellAddr& a) {
 // Cells whose values are texts unless they say otherwise.
 bool isTextCell(const CellAddr& a) {
   if (a.section == "Property")
-    return a.cell == "Value" || a.cell == "Label" || a.cell == "Prompt" || a.cell == "Format" || a.cell == "SortKey";
+    return a.cell == "Value" || a.cell == "Label" || a.cell == "Prompt" || a.cell == "Format" ||
+           a.cell == "SortKey";
   if (a.section == "User") return a.cell == "Value" || a.cell == "Prompt";
   if (a.section == "Field") return a.cell == "Value";
   return false;
@@ -147,11 +157,11 @@ bool isTextCell(const CellAddr& a) {
 // Cells every shape has in Visio's ShapeSheet, whether the XML states them or not.
 bool alwaysPresentCell(std::string_view name) {
   static const std::set<std::string, std::less<>> kAlways = {
-      "PinX",         "PinY",         "Width",       "Height",      "LocPinX",    "LocPinY",
-      "Angle",        "FlipX",        "FlipY",       "ResizeMode",  "ShapeRouteStyle",
-      "ConLineRouteExt", "LineWeight", "LineColor",  "LinePattern", "FillForegnd", "FillBkgnd",
-      "FillPattern",  "TxtPinX",      "TxtPinY",     "TxtWidth",    "TxtHeight",  "TxtLocPinX",
-      "TxtLocPinY",   "TxtAngle",     "ObjType",     "LayerMember", "EventXFMod"};
+      "PinX",       "PinY",      "Width",       "Height",      "LocPinX",         "LocPinY",
+      "Angle",      "FlipX",     "FlipY",       "ResizeMode",  "ShapeRouteStyle", "ConLineRouteExt",
+      "LineWeight", "LineColor", "LinePattern", "FillForegnd", "FillBkgnd",       "FillPattern",
+      "TxtPinX",    "TxtPinY",   "TxtWidth",    "TxtHeight",   "TxtLocPinX",      "TxtLocPinY",
+      "TxtAngle",   "ObjType",   "LayerMember", "EventXFMod"};
   return kAlways.count(name) > 0;
 }
 
@@ -164,7 +174,8 @@ const SectionCells kProperty{"Property",
                              {"Value", "Prompt", "Label", "Format", "SortKey", "Type", "Invisible",
                               "Verify", "LangID", "Calendar"}};
 const SectionCells kUser{"User", {"Value", "Prompt"}};
-const SectionCells kConnection{"Connection", {"X", "Y", "DirX", "DirY", "Type", "AutoGen", "Prompt"}};
+const SectionCells kConnection{"Connection",
+                               {"X", "Y", "DirX", "DirY", "Type", "AutoGen", "Prompt"}};
 const SectionCells kGeometryRow{"Geometry", {"X", "Y", "A", "B", "C", "D", "E"}};
 
 bool knownCell(const SectionCells& s, std::string_view cell) {
@@ -193,8 +204,8 @@ pugi::xml_node insertSectionNode(pugi::xml_node shape) {
 }
 
 std::string declaredXml(const char* rootName) {
-  return std::string("<?xml version='1.0' encoding='utf-8' ?>\n<") + rootName + " xmlns='" + kVisioNs +
-         "' xmlns:r='" + kRelNs + "' xml:space='preserve'/>";
+  return std::string("<?xml version='1.0' encoding='utf-8' ?>\n<") + rootName + " xmlns='" +
+         kVisioNs + "' xmlns:r='" + kRelNs + "' xml:space='preserve'/>";
 }
 
 }  // namespace
@@ -202,14 +213,16 @@ std::string declaredXml(const char* rootName) {
 void parseXml(XmlPart& part, const std::string& bytes, const std::string& what) {
   const pugi::xml_parse_result r =
       part.xml.load_buffer(bytes.data(), bytes.size(), kParseFlags, pugi::encoding_auto);
-  if (!r) fileError(what + ": malformed XML in " + part.name + " at byte " + std::to_string(r.offset) + " (" +
-                    r.description() + ")");
+  if (!r)
+    fileError(what + ": malformed XML in " + part.name + " at byte " + std::to_string(r.offset) +
+              " (" + r.description() + ")");
 }
 
 std::string serializeXml(const XmlPart& part) {
   StringWriter w;
-  part.xml.save(w, "", pugi::format_raw | pugi::format_no_declaration | pugi::format_attribute_single_quote,
-                pugi::encoding_utf8);
+  part.xml.save(
+      w, "", pugi::format_raw | pugi::format_no_declaration | pugi::format_attribute_single_quote,
+      pugi::encoding_utf8);
   return std::move(w.out);
 }
 
@@ -317,7 +330,8 @@ void Model::loadDrawing(const vsdx::Package& pkg, const std::string& name) {
   doc->model = this;
   doc->name = name;
   const std::optional<std::string> docPart = pkg.target("/", rel::kDocument);
-  if (!docPart) fileError(name + ": the package holds no Visio document (no document relationship)");
+  if (!docPart)
+    fileError(name + ": the package holds no Visio document (no document relationship)");
   if (!pkg.has(*docPart)) fileError(name + ": the document part " + *docPart + " is missing");
   const std::string& ct = pkg.part(*docPart).contentType;
   if (ct == ctype::kStencil) fileError(name + ": this is a stencil, not a drawing");
@@ -336,16 +350,20 @@ void Model::loadDrawing(const vsdx::Package& pkg, const std::string& name) {
 void Model::loadDoc(Doc& doc, const vsdx::Package& pkg, const std::string& docPart) {
   const std::string& what = doc.name;
   std::set<std::string> seen = {docPart};
-  auto partFor = [&](const std::string& source, pugi::xml_node entry, const char* kind, const std::string& label,
-                     const char* relType) -> std::string {
+  auto partFor = [&](const std::string& source, pugi::xml_node entry, const char* kind,
+                     const std::string& label, const char* relType) -> std::string {
     const std::string id = relId(entry);
     if (id.empty()) fileError(what + ": " + kind + " " + label + " names no part");
     const vsdx::Relationship* r = findRel(pkg, source, id);
-    if (!r || r->external) fileError(what + ": " + kind + " " + label + " refers to a missing relationship " + id);
-    if (r->type != relType) fileError(what + ": " + kind + " " + label + " has a relationship of the wrong type");
+    if (!r || r->external)
+      fileError(what + ": " + kind + " " + label + " refers to a missing relationship " + id);
+    if (r->type != relType)
+      fileError(what + ": " + kind + " " + label + " has a relationship of the wrong type");
     if (!seen.insert(r->target).second)
-      fileError(what + ": relationship loop: " + kind + " " + label + " refers back to " + r->target);
-    if (!pkg.has(r->target)) fileError(what + ": the part " + r->target + " of " + kind + " " + label + " is missing");
+      fileError(what + ": relationship loop: " + kind + " " + label + " refers back to " +
+                r->target);
+    if (!pkg.has(r->target))
+      fileError(what + ": the part " + r->target + " of " + kind + " " + label + " is missing");
     return r->target;
   };
 
@@ -377,8 +395,10 @@ void Model::loadDoc(Doc& doc, const vsdx::Package& pkg, const std::string& docPa
   }
 
   if (auto mastersPart = pkg.target(docPart, rel::kMasters)) {
-    if (!seen.insert(*mastersPart).second) fileError(what + ": relationship loop at " + *mastersPart);
-    if (!pkg.has(*mastersPart)) fileError(what + ": the masters part " + *mastersPart + " is missing");
+    if (!seen.insert(*mastersPart).second)
+      fileError(what + ": relationship loop at " + *mastersPart);
+    if (!pkg.has(*mastersPart))
+      fileError(what + ": the masters part " + *mastersPart + " is missing");
     doc.mastersXml = std::make_unique<XmlPart>();
     doc.mastersXml->name = *mastersPart;
     doc.mastersXml->contentType = pkg.part(*mastersPart).contentType;
@@ -418,7 +438,8 @@ void Model::indexPage(PageM& page) {
   }
 }
 
-void Model::indexShape(PageM& page, ShapeM* parent, pugi::xml_node node, MasterM* inheritedMaster, int depth) {
+void Model::indexShape(PageM& page, ShapeM* parent, pugi::xml_node node, MasterM* inheritedMaster,
+                       int depth) {
   if (depth > kMaxGroupDepth)
     fileError(page.doc->name + ": the shapes of page '" + page.nameU() + "' are nested too deeply");
   // Del='1' marks a sub-shape of the master that this instance removes: no shape at all.
@@ -442,8 +463,10 @@ void Model::indexShape(PageM& page, ShapeM* parent, pugi::xml_node node, MasterM
   page.maxId = std::max(page.maxId, s->id);
   page.byName.emplace(s->name(), s);
   page.byId[s->id] = s;
-  if (parent) parent->children.push_back(s);
-  else page.top.push_back(s);
+  if (parent)
+    parent->children.push_back(s);
+  else
+    page.top.push_back(s);
   if (pugi::xml_node sub = node.child("Shapes"))
     for (pugi::xml_node c : sub.children("Shape")) indexShape(page, s.get(), c, m, depth + 1);
 }
@@ -557,7 +580,8 @@ MasterM* Model::copyMaster(MasterM& src) {
   if (!d.mastersXml) {
     d.mastersXml = std::make_unique<XmlPart>();
     d.mastersXml->name = freePartName("/visio/masters/", "masters");
-    if (d.mastersXml->name == "/visio/masters/masters1.xml") d.mastersXml->name = "/visio/masters/masters.xml";
+    if (d.mastersXml->name == "/visio/masters/masters1.xml")
+      d.mastersXml->name = "/visio/masters/masters.xml";
     d.mastersXml->contentType = ctype::kMasters;
     parseXml(*d.mastersXml, declaredXml("Masters"), d.name);
     d.mastersXml->added = true;
@@ -641,7 +665,9 @@ void Model::store(vsdx::Package& pkg) {
 
 // ---------------------------------------------------------------- cells
 
-pugi::xml_node Model::localCell(const ShapeM& s, const CellAddr& a) const { return findCell(s.node, a); }
+pugi::xml_node Model::localCell(const ShapeM& s, const CellAddr& a) const {
+  return findCell(s.node, a);
+}
 pugi::xml_node Model::inheritedCell(const ShapeM& s, const CellAddr& a) const {
   if (!s.inherits) return {};
   // A row deleted locally hides what the master has in it.
@@ -651,8 +677,7 @@ pugi::xml_node Model::inheritedCell(const ShapeM& s, const CellAddr& a) const {
 
 bool Model::cellExists(const ShapeM& s, const CellAddr& a, bool locally) const {
   if (locally) return static_cast<bool>(localCell(s, a));
-  if (a.section.empty())
-    return localCell(s, a) || inheritedCell(s, a) || alwaysPresentCell(a.cell);
+  if (a.section.empty()) return localCell(s, a) || inheritedCell(s, a) || alwaysPresentCell(a.cell);
   const RowState local = rowState(s.node, a);
   if (local == RowState::Deleted) return false;
   if (local == RowState::Present) return true;
@@ -663,7 +688,8 @@ std::string Model::formula(const ShapeM& s, const CellAddr& a) const {
   const pugi::xml_node local = localCell(s, a);
   const pugi::xml_node inh = inheritedCell(s, a);
   auto ofValue = [&](pugi::xml_node c) {
-    return formulaOfValue(c.attribute("V").value(), c.attribute("U").value(), isLengthCell(a), isTextCell(a));
+    return formulaOfValue(c.attribute("V").value(), c.attribute("U").value(), isLengthCell(a),
+                          isTextCell(a));
   };
   auto explicitFormula = [](pugi::xml_node c) -> std::optional<std::string> {
     pugi::xml_attribute f = c.attribute("F");
@@ -744,8 +770,10 @@ pugi::xml_node Model::ensureCell(ShapeM& s, const CellAddr& a) {
 void Model::setValue(ShapeM& s, const CellAddr& a, double v, const char* formula) {
   pugi::xml_node c = ensureCell(s, a);
   setAttr(c, "V", numberText(v));
-  if (formula) setAttr(c, "F", formula);
-  else removeAttr(c, "F");
+  if (formula)
+    setAttr(c, "F", formula);
+  else
+    removeAttr(c, "F");
 }
 
 // The shape's text keeps the field's current text inside its <fld> element, as
@@ -784,8 +812,10 @@ void Model::putFormula(ShapeM& s, const CellAddr& a, const std::string& text) {
       // A constant is stored as Visio stores it: the value in internal
       // units and the unit to show, with no formula.
       setAttr(c, "V", numberText(p->value));
-      if (p->unit.empty()) removeAttr(c, "U");
-      else setAttr(c, "U", p->unit);
+      if (p->unit.empty())
+        removeAttr(c, "U");
+      else
+        setAttr(c, "U", p->unit);
       removeAttr(c, "F");
       break;
     case ParsedFormula::Kind::Boolean:
@@ -863,10 +893,21 @@ std::optional<CellAddr> Model::addrFromSRC(const ShapeM& s, std::int32_t section
   switch (section) {
     case 1: {  // visSectionObject: the rows callers use
       static const std::map<std::pair<int, int>, const char*> kObject = {
-          {{1, 0}, "PinX"},    {{1, 1}, "PinY"},    {{1, 2}, "Width"},   {{1, 3}, "Height"},
-          {{1, 4}, "LocPinX"}, {{1, 5}, "LocPinY"}, {{1, 6}, "Angle"},   {{1, 7}, "FlipX"},
-          {{1, 8}, "FlipY"},   {{1, 9}, "ResizeMode"}, {{4, 0}, "BeginX"}, {{4, 1}, "BeginY"},
-          {{4, 2}, "EndX"},    {{4, 3}, "EndY"},    {{23, 10}, "ShapeRouteStyle"},
+          {{1, 0}, "PinX"},
+          {{1, 1}, "PinY"},
+          {{1, 2}, "Width"},
+          {{1, 3}, "Height"},
+          {{1, 4}, "LocPinX"},
+          {{1, 5}, "LocPinY"},
+          {{1, 6}, "Angle"},
+          {{1, 7}, "FlipX"},
+          {{1, 8}, "FlipY"},
+          {{1, 9}, "ResizeMode"},
+          {{4, 0}, "BeginX"},
+          {{4, 1}, "BeginY"},
+          {{4, 2}, "EndX"},
+          {{4, 3}, "EndY"},
+          {{23, 10}, "ShapeRouteStyle"},
           {{23, 19}, "ConLineRouteExt"}};
       auto it = kObject.find({row, column});
       if (it == kObject.end()) return std::nullopt;
@@ -875,7 +916,8 @@ std::optional<CellAddr> Model::addrFromSRC(const ShapeM& s, std::int32_t section
     }
     case 243: {  // visSectionProp: rows by position
       const std::vector<std::string> rows = propertyRows(s);
-      if (row < 0 || static_cast<std::size_t>(row) >= rows.size() || !inSection(kProperty)) return std::nullopt;
+      if (row < 0 || static_cast<std::size_t>(row) >= rows.size() || !inSection(kProperty))
+        return std::nullopt;
       a.rowN = rows[static_cast<std::size_t>(row)];
       break;
     }
@@ -923,8 +965,10 @@ std::optional<CellAddr> Model::addrFromName(std::string_view name) const {
     }
     return false;
   };
-  if (name.starts_with("Prop.")) return named(kProperty, name.substr(5)) ? std::optional(a) : std::nullopt;
-  if (name.starts_with("User.")) return named(kUser, name.substr(5)) ? std::optional(a) : std::nullopt;
+  if (name.starts_with("Prop."))
+    return named(kProperty, name.substr(5)) ? std::optional(a) : std::nullopt;
+  if (name.starts_with("User."))
+    return named(kUser, name.substr(5)) ? std::optional(a) : std::nullopt;
   if (name.starts_with("Connections."))
     return indexed(kConnection, name.substr(12), 1) ? std::optional(a) : std::nullopt;
   if (name.starts_with("Geometry")) {
@@ -932,7 +976,8 @@ std::optional<CellAddr> Model::addrFromName(std::string_view name) const {
     const std::size_t dot = rest.find('.');
     if (dot == std::string_view::npos || !allDigits(rest.substr(0, dot))) return std::nullopt;
     const int sec = std::atoi(std::string(rest.substr(0, dot)).c_str()) - 1;
-    if (sec < 0 || !indexed(kGeometryRow, rest.substr(dot + 1), 0) || a.rowIx < 1) return std::nullopt;
+    if (sec < 0 || !indexed(kGeometryRow, rest.substr(dot + 1), 0) || a.rowIx < 1)
+      return std::nullopt;
     a.sectionIx = sec;
     return a;
   }
@@ -949,7 +994,8 @@ std::string Model::cellName(const CellAddr& a) {
     return n;
   }
   if (a.section == "Connection") return "Connections." + a.cell + std::to_string(a.rowIx + 1);
-  if (a.section == "Geometry") return "Geometry" + std::to_string(a.sectionIx + 1) + "." + a.cell + std::to_string(a.rowIx);
+  if (a.section == "Geometry")
+    return "Geometry" + std::to_string(a.sectionIx + 1) + "." + a.cell + std::to_string(a.rowIx);
   return a.section + "." + (a.rowN.empty() ? std::to_string(a.rowIx) : a.rowN) + "." + a.cell;
 }
 
@@ -1016,14 +1062,17 @@ std::shared_ptr<ShapeM> Model::drop(PageM& page, MasterM& source, double x, doub
     // A 1-D master keeps its length and direction; its pin lands on (x, y).
     const double dx = x - mPinX;
     const double dy = y - mPinY;
-    for (const char* c : {"BeginX", "EndX"}) setValue(*s, topCell(c), value(*s, topCell(c)) + dx, inhFormula(c));
-    for (const char* c : {"BeginY", "EndY"}) setValue(*s, topCell(c), value(*s, topCell(c)) + dy, inhFormula(c));
+    for (const char* c : {"BeginX", "EndX"})
+      setValue(*s, topCell(c), value(*s, topCell(c)) + dx, inhFormula(c));
+    for (const char* c : {"BeginY", "EndY"})
+      setValue(*s, topCell(c), value(*s, topCell(c)) + dy, inhFormula(c));
     layoutConnector(*s);
   } else {
     setValue(*s, topCell("PinX"), x, nullptr);
     setValue(*s, topCell("PinY"), y, nullptr);
   }
-  if (std::find(page.mastersDropped.begin(), page.mastersDropped.end(), m) == page.mastersDropped.end())
+  if (std::find(page.mastersDropped.begin(), page.mastersDropped.end(), m) ==
+      page.mastersDropped.end())
     page.mastersDropped.push_back(m);
   page.touch();
   return s;
@@ -1075,7 +1124,8 @@ void Model::layoutConnector(ShapeM& c) {
   sec = insertSectionNode(c.node);
   sec.append_attribute("N") = "Geometry";
   sec.append_attribute("IX") = 0;
-  for (const auto& [cellName, v] : {std::pair{"NoFill", "1"}, {"NoLine", "0"}, {"NoShow", "0"}, {"NoSnap", "0"}}) {
+  for (const auto& [cellName, v] :
+       {std::pair{"NoFill", "1"}, {"NoLine", "0"}, {"NoShow", "0"}, {"NoSnap", "0"}}) {
     pugi::xml_node cell = sec.append_child("Cell");
     cell.append_attribute("N") = cellName;
     cell.append_attribute("V") = v;
@@ -1163,7 +1213,8 @@ void Model::glue(ShapeM& from, const CellAddr& fromCell, ShapeM& to, const CellA
 }
 
 void Model::removeConnect(PageM& page, pugi::xml_node c) {
-  auto drop = [&](std::unordered_map<std::int32_t, std::vector<pugi::xml_node>>& index, const char* attr) {
+  auto drop = [&](std::unordered_map<std::int32_t, std::vector<pugi::xml_node>>& index,
+                  const char* attr) {
     auto it = index.find(c.attribute(attr).as_int());
     if (it == index.end()) return;
     auto& v = it->second;
@@ -1186,7 +1237,8 @@ void Model::unglueReferencesTo(PageM& page, std::int32_t sheet) {
       // The end stays where it was, as a plain value: its formula named the deleted shape.
       for (const char* cell : {"BeginX", "BeginY", "EndX", "EndY", "BegTrigger", "EndTrigger"}) {
         pugi::xml_node local = findCell(from->second->node, topCell(cell));
-        if (local && std::string_view(local.attribute("F").value()).find(ref) != std::string_view::npos)
+        if (local &&
+            std::string_view(local.attribute("F").value()).find(ref) != std::string_view::npos)
           local.remove_attribute("F");
       }
     }
@@ -1213,8 +1265,10 @@ void Model::deleteShape(ShapeM& shape) {
     unglueReferencesTo(page, s->id);
   }
   for (ShapeM* s : all) {
-    if (auto it = page.byName.find(s->name()); it != page.byName.end() && it->second.get() == s) page.byName.erase(it);
-    if (auto it = page.byId.find(s->id); it != page.byId.end() && it->second.get() == s) page.byId.erase(it);
+    if (auto it = page.byName.find(s->name()); it != page.byName.end() && it->second.get() == s)
+      page.byName.erase(it);
+    if (auto it = page.byId.find(s->id); it != page.byId.end() && it->second.get() == s)
+      page.byId.erase(it);
     s->deleted = true;
     deselect(*s);
   }
@@ -1242,16 +1296,19 @@ void Model::sendToBack(ShapeM& shape) {
     list.erase(std::next(it).base());
     list.insert(list.begin(), std::move(keep));
   };
-  if (shape.parent) moveToFront(shape.parent->children);
-  else moveToFront(page.top);
+  if (shape.parent)
+    moveToFront(shape.parent->children);
+  else
+    moveToFront(page.top);
   parent.prepend_move(shape.node);
   page.touch();
 }
 
 void Model::deselect(const ShapeM& shape) {
-  selection.erase(std::remove_if(selection.begin(), selection.end(),
-                                 [&](const std::shared_ptr<ShapeM>& s) { return s.get() == &shape; }),
-                  selection.end());
+  selection.erase(
+      std::remove_if(selection.begin(), selection.end(),
+                     [&](const std::shared_ptr<ShapeM>& s) { return s.get() == &shape; }),
+      selection.end());
 }
 
 }  // namespace tw::drawapp

@@ -19,11 +19,14 @@
 namespace tw::drawapp {
 
 namespace rel {
-inline constexpr const char* kDocument = "http://schemas.microsoft.com/visio/2010/relationships/document";
+inline constexpr const char* kDocument =
+    "http://schemas.microsoft.com/visio/2010/relationships/document";
 inline constexpr const char* kPages = "http://schemas.microsoft.com/visio/2010/relationships/pages";
 inline constexpr const char* kPage = "http://schemas.microsoft.com/visio/2010/relationships/page";
-inline constexpr const char* kMasters = "http://schemas.microsoft.com/visio/2010/relationships/masters";
-inline constexpr const char* kMaster = "http://schemas.microsoft.com/visio/2010/relationships/master";
+inline constexpr const char* kMasters =
+    "http://schemas.microsoft.com/visio/2010/relationships/masters";
+inline constexpr const char* kMaster =
+    "http://schemas.microsoft.com/visio/2010/relationships/master";
 }  // namespace rel
 
 namespace ctype {
@@ -37,7 +40,8 @@ inline constexpr const char* kMaster = "application/vnd.ms-visio.master+xml";
 }  // namespace ctype
 
 inline constexpr const char* kVisioNs = "http://schemas.microsoft.com/office/visio/2012/main";
-inline constexpr const char* kRelNs = "http://schemas.openxmlformats.org/officeDocument/2006/relationships";
+inline constexpr const char* kRelNs =
+    "http://schemas.openxmlformats.org/officeDocument/2006/relationships";
 
 struct XmlPart {
   std::string name;  // part name, "/visio/pages/page1.xml"
@@ -59,7 +63,7 @@ struct MasterM {
   std::int32_t id = 0;
   pugi::xml_node entry;  // <Master> in masters.xml
   std::unique_ptr<XmlPart> part;
-  pugi::xml_node top;  // the master's (first) top-level shape
+  pugi::xml_node top;                                       // the master's (first) top-level shape
   std::unordered_map<std::int32_t, pugi::xml_node> shapes;  // every shape of the master by ID
 
   std::string nameU() const;
@@ -74,7 +78,7 @@ struct ShapeM {
   PageM* page = nullptr;
   ShapeM* parent = nullptr;  // the group it belongs to, if any
   pugi::xml_node node;
-  pugi::xml_node inherits;  // the master's shape it inherits from, if any
+  pugi::xml_node inherits;    // the master's shape it inherits from, if any
   MasterM* master = nullptr;  // the master it (or its group) is an instance of
   std::int32_t id = 0;
   std::uint64_t serial = 0;  // unique for the application's lifetime
@@ -114,7 +118,7 @@ struct Doc {
   class Model* model = nullptr;
   std::string name;
   bool stencil = false;
-  bool isNew = false;  // created here: store writes every part of it
+  bool isNew = false;                 // created here: store writes every part of it
   std::unique_ptr<XmlPart> document;  // only for a new document
   std::unique_ptr<XmlPart> pagesXml;
   std::unique_ptr<XmlPart> mastersXml;
@@ -129,11 +133,11 @@ struct Doc {
 
 // Where a cell lives in a shape's XML.
 struct CellAddr {
-  std::string section;  // "" for a cell of the shape itself, else the Section's N
+  std::string section;          // "" for a cell of the shape itself, else the Section's N
   std::int32_t sectionIx = -1;  // Geometry sections are indexed
-  std::string rowN;  // named rows (Property, User)
-  std::int32_t rowIx = -1;  // indexed rows (Connection, Geometry)
-  std::string cell;  // the Cell's N
+  std::string rowN;             // named rows (Property, User)
+  std::int32_t rowIx = -1;      // indexed rows (Connection, Geometry)
+  std::string cell;             // the Cell's N
 };
 
 class Model {
@@ -184,7 +188,8 @@ class Model {
  private:
   void loadDoc(Doc& doc, const vsdx::Package& pkg, const std::string& docPart);
   void indexPage(PageM& page);
-  void indexShape(PageM& page, ShapeM* parent, pugi::xml_node node, MasterM* inheritedMaster, int depth);
+  void indexShape(PageM& page, ShapeM* parent, pugi::xml_node node, MasterM* inheritedMaster,
+                  int depth);
   MasterM* copyMaster(MasterM& stencilMaster);
   pugi::xml_node ensureCell(ShapeM& s, const CellAddr& a);
   void setValue(ShapeM& s, const CellAddr& a, double v, const char* formula);

@@ -21,7 +21,8 @@ constexpr double kEventH = 20 / 25.4;
 std::vector<std::string> names(const AutoRef& shapes) {
   std::vector<std::string> out;
   const std::int32_t n = shapes.get("Count").toInt();
-  for (std::int32_t i = 1; i <= n; ++i) out.push_back(shapes.getRef("Item", {i}).get("Name").toText());
+  for (std::int32_t i = 1; i <= n; ++i)
+    out.push_back(shapes.getRef("Item", {i}).get("Name").toText());
   return out;
 }
 
@@ -30,7 +31,8 @@ TEST_F(DrawingTest, DroppedShapesAreNamedAfterTheirMasterWithTheNextFreeId) {
   const AutoRef b = event();
   const AutoRef c = connector();
   const AutoRef d = event();
-  EXPECT_THAT(names(shapes()), ElementsAre("Событие", "Событие.2", "Velmar Connector", "Событие.4"));
+  EXPECT_THAT(names(shapes()),
+              ElementsAre("Событие", "Событие.2", "Velmar Connector", "Событие.4"));
   EXPECT_EQ(a.get("ID").toInt(), 1);
   EXPECT_EQ(d.get("ID").toInt(), 4);
 
@@ -50,7 +52,8 @@ TEST_F(DrawingTest, DropCopiesTheStencilMasterIntoTheDrawingOnce) {
   EXPECT_EQ(drawingMasters.get("Count").toInt(), 1);
   connector();
   EXPECT_EQ(drawingMasters.get("Count").toInt(), 2);
-  EXPECT_EQ(drawingMasters.getRef("ItemU", {"Velmar Connector"}).get("NameU").toText(), "Velmar Connector");
+  EXPECT_EQ(drawingMasters.getRef("ItemU", {"Velmar Connector"}).get("NameU").toText(),
+            "Velmar Connector");
   // The drawing's own copy can be dropped too, and is not copied again.
   page().call("Drop", {drawingMasters.getRef("ItemU", {"Событие"}).asVariant(), 1, 1});
   EXPECT_EQ(drawingMasters.get("Count").toInt(), 2);
@@ -68,11 +71,14 @@ TEST_F(DrawingTest, TheStencilIsFoundUnderEitherName) {
 TEST_F(DrawingTest, ShapesInheritEveryCellTheyDoNotOverride) {
   const AutoRef e = event();
   for (std::int32_t row = 0; row < EventRowCount; ++row) {
-    EXPECT_EQ(e.get("CellsSRCExists", {visSectionProp, row, visCustPropsLabel, 0}).toInt(), -1) << row;
-    EXPECT_EQ(e.get("CellsSRCExists", {visSectionProp, row, visCustPropsLabel, 1}).toInt(), 0) << row;
+    EXPECT_EQ(e.get("CellsSRCExists", {visSectionProp, row, visCustPropsLabel, 0}).toInt(), -1)
+        << row;
+    EXPECT_EQ(e.get("CellsSRCExists", {visSectionProp, row, visCustPropsLabel, 1}).toInt(), 0)
+        << row;
     EXPECT_EQ(ReadPropFormula(e, row), "\"\"") << row;
   }
-  EXPECT_EQ(e.get("CellsSRCExists", {visSectionProp, EventRowCount, visCustPropsLabel, 0}).toInt(), 0);
+  EXPECT_EQ(e.get("CellsSRCExists", {visSectionProp, EventRowCount, visCustPropsLabel, 0}).toInt(),
+            0);
   EXPECT_EQ(e.getRef("CellsSRC", {visSectionProp, 3, visCustPropsLabel}).get("FormulaU").toText(),
             "\"Наименование\"");
   EXPECT_EQ(formula(e, "Prop.Row_8.Label"), "\"Фактическая дата\"");
@@ -147,9 +153,11 @@ TEST_F(DrawingTest, FormulaPutStoresWhatItParsesAndRefusesTheRest) {
   EXPECT_EQ(value.get("ResultStr").toText(), "say \"hi\"");
 
   value.put("FormulaU", "\"P7\"");
-  for (const char* bad : {"\"P7", "\"a\"b\"", "1 +", "(2", "12 mm mm", "5 parsecs", "*", "Sheet.1!"}) {
+  for (const char* bad :
+       {"\"P7", "\"a\"b\"", "1 +", "(2", "12 mm mm", "5 parsecs", "*", "Sheet.1!"}) {
     std::string kind;
-    EXPECT_EQ(errorOf([&] { value.put("FormulaU", bad); }, &kind), "Unexpected end of file.") << bad;
+    EXPECT_EQ(errorOf([&] { value.put("FormulaU", bad); }, &kind), "Unexpected end of file.")
+        << bad;
     EXPECT_EQ(kind, "EOleException");
     EXPECT_EQ(value.get("FormulaU").toText(), "\"P7\"") << bad;
   }
@@ -207,7 +215,8 @@ TEST_F(GlueTest, GlueIsSeenFromBothEndsWithTheBeginPointFirst) {
     const AutoRef from = target.getRef("FromConnects");
     ASSERT_EQ(from.get("Count").toInt(), 1);
     EXPECT_EQ(from.getRef("Item", {1}).getRef("FromCell").getRef("Shape").text(), conn_.text());
-    EXPECT_EQ(from.getRef("Item", {1}).getRef("FromSheet").get("ID").toInt(), conn_.get("ID").toInt());
+    EXPECT_EQ(from.getRef("Item", {1}).getRef("FromSheet").get("ID").toInt(),
+              conn_.get("ID").toInt());
   }
   EXPECT_EQ(conn_.getRef("FromConnects").get("Count").toInt(), 0);
   EXPECT_EQ(pred_.getRef("Connects").get("Count").toInt(), 0);
@@ -311,7 +320,8 @@ TEST_F(GlueTest, GlueRefusesWhatVisioRefuses) {
   EXPECT_EQ(errorOf([&] { glue(pred_, "PinX", succ_, "Connections.X1"); }), wrong);
   EXPECT_EQ(errorOf([&] { glue(conn_, "BeginX", succ_, "Width"); }), wrong);
   EXPECT_EQ(errorOf([&] { cell(conn_, "BeginX").call("GlueTo", {succ_.asVariant()}); }), wrong);
-  EXPECT_EQ(errorOf([&] { glue(conn_, "BeginX", succ_, "Connections.X9"); }), "Unexpected end of file.");
+  EXPECT_EQ(errorOf([&] { glue(conn_, "BeginX", succ_, "Connections.X9"); }),
+            "Unexpected end of file.");
   EXPECT_EQ(conn_.getRef("Connects").get("Count").toInt(), 0);
 }
 
@@ -381,20 +391,33 @@ TEST_F(DrawingTest, ErrorsReadLikeVisiosAndChangeNothing) {
     std::string message;
   };
   const Case cases[] = {
-      {"unknown member", [&] { e.get("Colour"); }, "Unknown name 'Colour': Shape has no such member."},
-      {"member of another object", [&] { vis_.get("Drop"); }, "Unknown name 'Drop': Application has no such member."},
+      {"unknown member", [&] { e.get("Colour"); },
+       "Unknown name 'Colour': Shape has no such member."},
+      {"member of another object", [&] { vis_.get("Drop"); },
+       "Unknown name 'Drop': Application has no such member."},
       {"missing cell by name", [&] { cell(e, "Prop.Row_99"); }, "Unexpected end of file."},
       {"unknown cell name", [&] { cell(e, "NoSuchCell"); }, "Unexpected end of file."},
-      {"missing row by index", [&] { e.get("CellsSRC", {visSectionProp, 8, 0}); }, "Unexpected end of file."},
-      {"unknown document", [&] { vis_.getRef("Documents").get("Item", {"Other.vss"}); }, "Object name not found."},
+      {"missing row by index",
+       [&] {
+         e.get("CellsSRC", {visSectionProp, 8, 0});
+       },
+       "Unexpected end of file."},
+      {"unknown document", [&] { vis_.getRef("Documents").get("Item", {"Other.vss"}); },
+       "Object name not found."},
       {"unknown master", [&] { master("Событие2"); }, "Object name not found."},
       {"index past the end", [&] { shapes().get("Item", {2}); }, "Invalid index."},
       {"index zero", [&] { shapes().get("Item", {0}); }, "Invalid index."},
-      {"drop of a shape", [&] { page().get("Drop", {e.asVariant(), 1, 1}); },
+      {"drop of a shape",
+       [&] {
+         page().get("Drop", {e.asVariant(), 1, 1});
+       },
        "Inappropriate target object for this action."},
       {"missing argument", [&] { e.get("CellsSRC", {1}); }, "Invalid parameter."},
       {"put of a read-only property", [&] { e.put("ID", 7); }, "Property 'ID' is read-only."},
-      {"unsupported select flag", [&] { vis_.getRef("ActiveWindow").call("Select", {e.asVariant(), 16}); },
+      {"unsupported select flag",
+       [&] {
+         vis_.getRef("ActiveWindow").call("Select", {e.asVariant(), 16});
+       },
        "Invalid parameter."},
   };
   for (const Case& c : cases) {

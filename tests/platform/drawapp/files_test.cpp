@@ -37,7 +37,8 @@ Counts countAll(DrawingApp& app) {
   Counts c;
   const AutoRef pages = app.application().getRef("ActiveDocument").getRef("Pages");
   c.pages = pages.get("Count").toInt();
-  for (std::int32_t p = 1; p <= c.pages; ++p) countShapes(pages.getRef("Item", {p}).getRef("Shapes"), c);
+  for (std::int32_t p = 1; p <= c.pages; ++p)
+    countShapes(pages.getRef("Item", {p}).getRef("Shapes"), c);
   return c;
 }
 
@@ -71,7 +72,8 @@ TEST(Samples, LoadWithTheirPagesShapesConnectsAndMasters) {
     EXPECT_EQ(c.pages, s.counts.pages) << s.file;
     EXPECT_EQ(c.shapes, s.counts.shapes) << s.file;
     EXPECT_EQ(c.connects, s.counts.connects) << s.file;
-    EXPECT_EQ(app->application().getRef("ActiveDocument").getRef("Masters").get("Count").toInt(), s.masters)
+    EXPECT_EQ(app->application().getRef("ActiveDocument").getRef("Masters").get("Count").toInt(),
+              s.masters)
         << s.file;
     EXPECT_FALSE(app->changed()) << s.file;
   }
@@ -91,8 +93,9 @@ TEST(Samples, DamagedOrForeignFilesAreRefusedNamingTheProblem) {
     const char* file;
     const char* problem;
   };
-  for (const Case& c : {Case{"lv__recursion-cycle.vsdx", ""}, Case{"lv__tab-short-prefix.vsdx", ""},
-                        Case{"ibm__Connectors.vssx", "stencil"}, Case{"ibm__Boxes.vssx", "stencil"}}) {
+  for (const Case& c :
+       {Case{"lv__recursion-cycle.vsdx", ""}, Case{"lv__tab-short-prefix.vsdx", ""},
+        Case{"ibm__Connectors.vssx", "stencil"}, Case{"ibm__Boxes.vssx", "stencil"}}) {
     std::string kind;
     const std::string msg = errorOf(
         [&] {
@@ -137,7 +140,8 @@ class EditedDrawing : public ::testing::Test {
   void SetUp() override {
     auto made = DrawingApp::createNew("edited.vsdx");
     const AutoRef vis = made->application();
-    const AutoRef master = vis.getRef("Documents", {"Tarnwick.vss"}).getRef("Masters").getRef("ItemU", {"Событие"});
+    const AutoRef master =
+        vis.getRef("Documents", {"Tarnwick.vss"}).getRef("Masters").getRef("ItemU", {"Событие"});
     vis.getRef("ActivePage").call("Drop", {master.asVariant(), 1, 1});
     vis.getRef("ActivePage").call("Drop", {master.asVariant(), 3, 1});
     made->store(pkg_);
@@ -223,7 +227,8 @@ void expectSameTree(pugi::xml_node a, pugi::xml_node b, const std::string& path 
   auto ac = a.begin();
   auto bc = b.begin();
   int i = 0;
-  for (; ac != a.end() && bc != b.end(); ++ac, ++bc, ++i) expectSameTree(*ac, *bc, path + "/" + a.name() + "[" + std::to_string(i) + "]");
+  for (; ac != a.end() && bc != b.end(); ++ac, ++bc, ++i)
+    expectSameTree(*ac, *bc, path + "/" + a.name() + "[" + std::to_string(i) + "]");
   EXPECT_TRUE(ac == a.end() && bc == b.end()) << path;
 }
 
@@ -248,10 +253,16 @@ TEST(Samples, AChangeRewritesOnlyItsPartAndKeepsTheRestOfIt) {
   // Put the old value back into the stored part: then it equals the original tree.
   pugi::xml_document stored;
   pugi::xml_document orig;
-  ASSERT_TRUE(stored.load_string(pkg.part(rewritten[0]).bytes.c_str(), pugi::parse_default | pugi::parse_ws_pcdata));
-  ASSERT_TRUE(orig.load_string(original.part(rewritten[0]).bytes.c_str(), pugi::parse_default | pugi::parse_ws_pcdata));
-  pugi::xml_node storedPin = stored.document_element().child("Shapes").child("Shape").find_child_by_attribute("Cell", "N", "PinX");
-  pugi::xml_node origPin = orig.document_element().child("Shapes").child("Shape").find_child_by_attribute("Cell", "N", "PinX");
+  ASSERT_TRUE(stored.load_string(pkg.part(rewritten[0]).bytes.c_str(),
+                                 pugi::parse_default | pugi::parse_ws_pcdata));
+  ASSERT_TRUE(orig.load_string(original.part(rewritten[0]).bytes.c_str(),
+                               pugi::parse_default | pugi::parse_ws_pcdata));
+  pugi::xml_node storedPin =
+      stored.document_element().child("Shapes").child("Shape").find_child_by_attribute("Cell", "N",
+                                                                                       "PinX");
+  pugi::xml_node origPin =
+      orig.document_element().child("Shapes").child("Shape").find_child_by_attribute("Cell", "N",
+                                                                                     "PinX");
   EXPECT_NEAR(storedPin.attribute("V").as_double(), 50 / 25.4, 1e-12);
   EXPECT_STREQ(storedPin.attribute("U").value(), "MM");
   storedPin.parent().insert_copy_after(origPin, storedPin);
@@ -279,8 +290,10 @@ TEST(MadeDrawing, ReadsBackWithTheSameShapesValuesAndConnections) {
     const AutoRef c = drop("Velmar Connector", 5, 5);
     c.getRef("CellsSRC", {1, 23, 19}).put("FormulaU", std::int32_t{1});
     c.call("SendToBack");
-    c.getRef("Cells", {"BeginX"}).call("GlueTo", {a.getRef("Cells", {"Connections.X1"}).asVariant()});
-    c.getRef("Cells", {"EndX"}).call("GlueTo", {to.getRef("Cells", {"Connections.X2"}).asVariant()});
+    c.getRef("Cells", {"BeginX"})
+        .call("GlueTo", {a.getRef("Cells", {"Connections.X1"}).asVariant()});
+    c.getRef("Cells", {"EndX"})
+        .call("GlueTo", {to.getRef("Cells", {"Connections.X2"}).asVariant()});
   }
   const AutoRef doomed = gone.getRef("FromConnects").getRef("Item", {1}).getRef("FromSheet");
   doomed.call("Delete");
@@ -297,17 +310,22 @@ TEST(MadeDrawing, ReadsBackWithTheSameShapesValuesAndConnections) {
     names.push_back(shapes.getRef("Item", {i}).get("Name").toText());
     ids.push_back(shapes.getRef("Item", {i}).get("ID").toInt());
   }
-  EXPECT_THAT(names, ::testing::ElementsAre("Velmar Connector", "Событие", "Событие.2", "Событие.3"));
+  EXPECT_THAT(names,
+              ::testing::ElementsAre("Velmar Connector", "Событие", "Событие.2", "Событие.3"));
   EXPECT_THAT(ids, ::testing::ElementsAre(4, 1, 2, 3));
   const AutoRef a2 = shapes.getRef("Item", {"Событие"});
   EXPECT_EQ(StripQuotes(ReadPropFormula(a2, RowName)), text);
   EXPECT_EQ(ReadPropFormula(a2, RowNumber), "\"P1\"");
   EXPECT_EQ(ReadPropFormula(a2, RowCode), "\"\"");  // inherited from the copied master
-  EXPECT_EQ(a2.getRef("FromConnects").get("Count").toInt(), 1);  // the connector to b; the other was deleted
+  EXPECT_EQ(a2.getRef("FromConnects").get("Count").toInt(),
+            1);  // the connector to b; the other was deleted
   const AutoRef b2 = shapes.getRef("Item", {"Событие.2"});
   ASSERT_EQ(b2.getRef("FromConnects").get("Count").toInt(), 1);
-  const AutoRef c2 = b2.getRef("FromConnects").getRef("Item", {1}).getRef("FromCell").getRef("Shape");
-  EXPECT_EQ(c2.getRef("Connects").getRef("Item", {1}).getRef("ToCell").getRef("Shape").get("ID").toInt(), 1);
+  const AutoRef c2 =
+      b2.getRef("FromConnects").getRef("Item", {1}).getRef("FromCell").getRef("Shape");
+  EXPECT_EQ(
+      c2.getRef("Connects").getRef("Item", {1}).getRef("ToCell").getRef("Shape").get("ID").toInt(),
+      1);
   EXPECT_EQ(c2.getRef("CellsSRC", {1, 23, 19}).get("FormulaU").toText(), "1");
   EXPECT_EQ(shapes.getRef("Item", {"Событие.3"}).getRef("FromConnects").get("Count").toInt(), 0);
   EXPECT_EQ(back->application().getRef("ActiveDocument").getRef("Masters").get("Count").toInt(), 2);
@@ -321,9 +339,11 @@ TEST(Stencil, TheStencilFileCarriesBothMastersAndIsNoDrawing) {
   Package pkg;
   writeStencil(pkg);
   const Package reread = Package::fromBytes(pkg.toBytes(), "Tarnwick.vssx");
-  const std::string doc = *reread.target("/", "http://schemas.microsoft.com/visio/2010/relationships/document");
+  const std::string doc =
+      *reread.target("/", "http://schemas.microsoft.com/visio/2010/relationships/document");
   EXPECT_EQ(reread.part(doc).contentType, "application/vnd.ms-visio.stencil.main+xml");
-  const std::string masters = *reread.target(doc, "http://schemas.microsoft.com/visio/2010/relationships/masters");
+  const std::string masters =
+      *reread.target(doc, "http://schemas.microsoft.com/visio/2010/relationships/masters");
   pugi::xml_document xml;
   ASSERT_TRUE(xml.load_string(reread.part(masters).bytes.c_str()));
   std::vector<std::string> names;
@@ -335,7 +355,8 @@ TEST(Stencil, TheStencilFileCarriesBothMastersAndIsNoDrawing) {
   }
   EXPECT_THAT(names, ::testing::ElementsAre("Событие", "Velmar Connector"));
   std::string kind;
-  EXPECT_THAT(errorOf([&] { DrawingApp::load(reread, "Tarnwick.vssx"); }, &kind), ::testing::HasSubstr("stencil"));
+  EXPECT_THAT(errorOf([&] { DrawingApp::load(reread, "Tarnwick.vssx"); }, &kind),
+              ::testing::HasSubstr("stencil"));
   EXPECT_EQ(kind, "EFileError");
 }
 

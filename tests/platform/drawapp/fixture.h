@@ -29,7 +29,9 @@ class DrawingTest : public ::testing::Test {
   }
   AutoRef event(double x = 2, double y = 9) const { return drop("Событие", x, y); }
   AutoRef connector() const { return drop("Velmar Connector", 5, 5); }
-  static AutoRef cell(const AutoRef& shape, const std::string& name) { return shape.getRef("Cells", {name}); }
+  static AutoRef cell(const AutoRef& shape, const std::string& name) {
+    return shape.getRef("Cells", {name});
+  }
   static std::string formula(const AutoRef& shape, const std::string& name) {
     return cell(shape, name).get("FormulaU").toText();
   }

@@ -55,8 +55,8 @@ TEST(ParseFormula, ConstantsLiteralsAndExpressions) {
 }
 
 TEST(ParseFormula, RefusesWhatItCannotParse) {
-  for (const char* bad : {"\"open", "\"a\"b\"", "\"a\" \"b\"", "1 +", "(1", "1)", "f(1,", "12 mm mm",
-                          "5 parsecs", "*2", "Sheet.1!", "1,2", "#", "a b"})
+  for (const char* bad : {"\"open", "\"a\"b\"", "\"a\" \"b\"", "1 +", "(1", "1)", "f(1,",
+                          "12 mm mm", "5 parsecs", "*2", "Sheet.1!", "1,2", "#", "a b"})
     EXPECT_FALSE(parseFormula(bad)) << bad;
 }
 
@@ -85,7 +85,8 @@ TEST(FormulaOfValue, ValuesWrittenInTheirUnit) {
       {"1", "BOOL", false, false, "TRUE"},
       {"", "", true, false, ""},
   };
-  for (const Case& c : cases) EXPECT_EQ(formulaOfValue(c.v, c.u, c.length, c.text), c.formula) << c.v;
+  for (const Case& c : cases)
+    EXPECT_EQ(formulaOfValue(c.v, c.u, c.length, c.text), c.formula) << c.v;
 }
 
 TEST(FormulaOfValue, WholeNumberPartSurvivesFormulaToInt) {
