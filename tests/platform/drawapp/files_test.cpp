@@ -3,6 +3,8 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <functional>
 #include <pugixml.hpp>
 #include <sstream>
 
@@ -16,6 +18,16 @@ namespace {
 using vsdx::Package;
 
 const std::string kSamples = TW_SAMPLES_DIR;
+const char* kDocumentRel = "http://schemas.microsoft.com/visio/2010/relationships/document";
+const char* kPagesRel = "http://schemas.microsoft.com/visio/2010/relationships/pages";
+const char* kPageRel = "http://schemas.microsoft.com/visio/2010/relationships/page";
+
+// The part of the drawing's first page.
+std::string firstPage(const Package& pkg) {
+  const std::string doc = *pkg.target("/", kDocumentRel);
+  const std::string pages = *pkg.target(doc, kPagesRel);
+  return *pkg.target(pages, kPageRel);
+}
 
 struct Counts {
   std::int32_t pages = 0;
@@ -211,6 +223,86 @@ TEST_F(EditedDrawing, RepeatedIdsDoNotConfuseDeleteOrOrder) {
   ASSERT_EQ(shapes.get("Count").toInt(), 1);
   EXPECT_NE(shapes.getRef("Item", {1}).text(), second.text());
   EXPECT_EQ(shapes.getRef("Item", {1}).get("Name").toText(), "Событие");
+}
+
+TEST_F(EditedDrawing, ABrokenPageIndexIsRefusedNamingTheProblem) {
+  const std::string doc = *pkg_.target("/", kDocumentRel);
+  const std::string pages = *pkg_.target(doc, kPagesRel);
+  struct Case {
+    const char* what;
+    std::function<void(pugi::xml_node page)> breakIt;
+    const char* message;
+  };
+  const Case cases[] = {
+      {"no page sheet", [](pugi::xml_node page) { page.remove_child("PageSheet"); },
+       "has no page sheet"},
+      {"page refers to its index",
+       [&](pugi::xml_node page) {
+         page.child("Rel").attribute("r:id") = pkg_.addRelationship(pages, kPageRel, pages).c_str();
+       },
+       "relationship loop"},
+      {"unknown relationship",
+       [](pugi::xml_node page) { page.child("Rel").attribute("r:id") = "rId99"; },
+       "missing relationship rId99"},
+      {"missing part",
+       [&](pugi::xml_node page) {
+         page.child("Rel").attribute("r:id") =
+             pkg_.addRelationship(pages, kPageRel, "/visio/pages/page9.xml").c_str();
+       },
+       "page9.xml"},
+  };
+  const std::string original = pkg_.part(pages).bytes;
+  for (const Case& c : cases) {
+    pugi::xml_document index;
+    ASSERT_TRUE(index.load_string(original.c_str()));
+    c.breakIt(index.document_element().child("Page"));
+    std::ostringstream os;
+    index.save(os, "", pugi::format_raw);
+    pkg_.setPart(pages, pkg_.part(pages).contentType, os.str());
+    std::string kind;
+    const std::string msg = errorOf([&] { DrawingApp::load(pkg_, "edited.vsdx"); }, &kind);
+    EXPECT_THAT(msg, ::testing::HasSubstr(c.message)) << c.what;
+    EXPECT_THAT(msg, ::testing::HasSubstr("edited.vsdx")) << c.what;
+    EXPECT_EQ(kind, "EFileError") << c.what;
+  }
+  pkg_.setPart(page_, pkg_.part(page_).contentType, "<PageContents><Shapes>");
+  pkg_.setPart(pages, pkg_.part(pages).contentType, original);
+  EXPECT_THAT(errorOf([&] { DrawingApp::load(pkg_, "edited.vsdx"); }),
+              ::testing::HasSubstr("malformed XML"));
+}
+
+TEST(Samples, DroppingIntoASampleAddsTheMasterBesideItsOwn) {
+  Package pkg = Package::load(kSamples + "/lv__tdf136564-WhiteTextBackground.vsdx");
+  const std::vector<std::string> before = pkg.partNames();
+  {
+    auto app = DrawingApp::load(pkg, "sample.vsdx");
+    const AutoRef vis = app->application();
+    const AutoRef master = vis.getRef("Documents", {"Tarnwick.vss"}).getRef("Masters", {"Событие"});
+    const AutoRef e = vis.getRef("ActivePage").getRef("Drop", {master.asVariant(), 2, 2});
+    EXPECT_EQ(e.get("ID").toInt(), 6);  // the sample's shapes end at ID 5
+    WritePropValue(e, RowNumber, "P1");
+    app->store(pkg);
+  }
+  std::vector<std::string> added;
+  for (const auto& n : pkg.partNames())
+    if (std::find(before.begin(), before.end(), n) == before.end()) added.push_back(n);
+  ASSERT_THAT(added, ::testing::ElementsAre("/visio/masters/master4.xml"));
+  EXPECT_EQ(pkg.part(added[0]).contentType, "application/vnd.ms-visio.master+xml");
+  bool pageRelated = false;
+  for (const auto& r : pkg.relationships(firstPage(pkg)))
+    pageRelated = pageRelated || r.target == added[0];
+  EXPECT_TRUE(pageRelated);
+
+  const Package reread = Package::fromBytes(pkg.toBytes(), "sample.vsdx");
+  auto back = DrawingApp::load(reread, "sample.vsdx");
+  const AutoRef masters = back->application().getRef("ActiveDocument").getRef("Masters");
+  EXPECT_EQ(masters.get("Count").toInt(), 4);
+  const AutoRef e =
+      back->application().getRef("ActivePage").getRef("Shapes").getRef("ItemFromID", {6});
+  EXPECT_EQ(e.getRef("Master").get("NameU").toText(), "Событие");
+  EXPECT_EQ(ReadPropFormula(e, RowNumber), "\"P1\"");
+  EXPECT_EQ(e.getRef("CellsSRC", {243, 7, 2}).get("FormulaU").toText(), "\"Фактическая дата\"");
+  EXPECT_EQ(e.get("Text").toText(), "P1");
 }
 
 // Compares two XML trees node by node; `skip` names cells allowed to differ.
