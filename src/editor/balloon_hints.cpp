@@ -21,7 +21,6 @@ class Balloon : public QWidget {
   Balloon(const QString& text, bool tailUp)
       : QWidget(nullptr, Qt::ToolTip | Qt::FramelessWindowHint), text_(text), tailUp_(tailUp) {
     setObjectName(QStringLiteral("balloonHint"));
-    setAttribute(Qt::WA_TranslucentBackground);
     setAttribute(Qt::WA_DeleteOnClose);
     // Tahoma, height -11: 11 pixels, whatever font stands in for it here.
     QFont f(QStringLiteral("Tahoma"));
@@ -29,15 +28,22 @@ class Balloon : public QWidget {
     setFont(f);
     const QSize textSize = fontMetrics().size(0, text_);
     resize(textSize.width() + 2 * kPad + 2, textSize.height() + 2 * kPad + kTail + 2);
+    // A shaped window: it needs no compositing to show only the balloon.
+    QPainterPathStroker frame;
+    frame.setWidth(2);
+    const QPainterPath shape = outline().united(frame.createStroke(outline()));
+    setMask(QRegion(shape.toFillPolygon().toPolygon()));
   }
   QString text() const { return text_; }
 
  protected:
-  void paintEvent(QPaintEvent*) override {
-    QPainter p(this);
-    p.setRenderHint(QPainter::Antialiasing);
-    const QRectF body = tailUp_ ? QRectF(0.5, kTail + 0.5, width() - 1, height() - kTail - 1)
-                                : QRectF(0.5, 0.5, width() - 1, height() - kTail - 1);
+  QRectF body() const {
+    return tailUp_ ? QRectF(0.5, kTail + 0.5, width() - 1, height() - kTail - 1)
+                   : QRectF(0.5, 0.5, width() - 1, height() - kTail - 1);
+  }
+
+  QPainterPath outline() const {
+    const QRectF body = this->body();
     QPainterPath path;
     path.addRoundedRect(body, kRadius, kRadius);
     QPainterPath tail;
@@ -52,7 +58,14 @@ class Balloon : public QWidget {
       tail.lineTo(tx + kTail + 2, body.bottom() - 1);
     }
     tail.closeSubpath();
-    path = path.united(tail);
+    return path.united(tail);
+  }
+
+  void paintEvent(QPaintEvent*) override {
+    QPainter p(this);
+    p.setRenderHint(QPainter::Antialiasing);
+    const QRectF body = this->body();
+    const QPainterPath path = outline();
     const QPalette& pal = QApplication::palette();
     p.setPen(QPen(pal.color(QPalette::Shadow), 1));
     p.setBrush(pal.color(QPalette::ToolTipBase));
