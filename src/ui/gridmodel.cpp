@@ -9,6 +9,7 @@ namespace tw {
 namespace {
 
 constexpr int kFetchChunk = 256;
+constexpr int kBackgroundChunk = 2000;
 
 QString displayText(const QVariant& v) {
   switch (v.typeId()) {
@@ -39,7 +40,31 @@ QVariant MemoryGridSource::value(int row, int column) const {
   return column >= 0 && column < static_cast<int>(r.size()) ? r[static_cast<std::size_t>(column)] : QVariant();
 }
 
-GridModel::GridModel(QObject* parent) : QAbstractTableModel(parent) {}
+GridModel::GridModel(QObject* parent) : QAbstractTableModel(parent) {
+  // Rows arrive in the background while the first screenful is shown, so
+  // that sorting and searching later find most of them fetched already.
+  background_.setInterval(0);
+  connect(&background_, &QTimer::timeout, this, [this] {
+    if (!source_ || !source_->canFetchMore()) {
+      background_.stop();
+      return;
+    }
+    source_->fetchMore(kBackgroundChunk);
+    announceFetched();
+  });
+}
+
+void GridModel::announceFetched() {
+  const int now = source_ ? source_->rowCount() : 0;
+  if (now <= fetched_) return;
+  beginInsertRows({}, fetched_, now - 1);
+  fetched_ = now;
+  if (!order_.empty()) {  // sorted: new rows go last until the next sort
+    for (int r = static_cast<int>(order_.size()); r < now; ++r) order_.push_back(r);
+    rowOf_.clear();
+  }
+  endInsertRows();
+}
 
 void GridModel::setSource(GridSource* source) {
   beginResetModel();
@@ -54,6 +79,8 @@ void GridModel::setSource(GridSource* source) {
     source_->fetchMore(kFetchChunk - source_->rowCount());
   fetched_ = source_ ? source_->rowCount() : 0;
   endResetModel();
+  if (source_ && source_->canFetchMore()) background_.start();
+  else background_.stop();
 }
 
 void GridModel::reload() { setSource(source_); }
@@ -112,23 +139,15 @@ bool GridModel::canFetchMore(const QModelIndex& parent) const {
 void GridModel::fetchMore(const QModelIndex& parent) {
   if (parent.isValid() || !source_) return;
   source_->fetchMore(kFetchChunk);
-  const int now = source_->rowCount();
-  if (now <= fetched_) return;
-  beginInsertRows({}, fetched_, now - 1);
-  fetched_ = now;
-  endInsertRows();
+  announceFetched();
 }
 
 void GridModel::fetchAllRows() {
   if (!source_) return;
   while (source_->canFetchMore())
     if (source_->fetchMore(1 << 20) == 0) break;
-  const int now = source_->rowCount();
-  if (now > fetched_) {
-    beginInsertRows({}, fetched_, now - 1);
-    fetched_ = now;
-    endInsertRows();
-  }
+  background_.stop();
+  announceFetched();
 }
 
 const std::vector<QString>& GridModel::foldedColumn(int column) {

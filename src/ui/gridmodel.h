@@ -5,6 +5,7 @@
 #include <QAbstractTableModel>
 #include <QList>
 #include <QString>
+#include <QTimer>
 #include <QVariant>
 #include <vector>
 
@@ -80,6 +81,7 @@ class GridModel : public QAbstractTableModel {
 
  private:
   void fetchAllRows();
+  void announceFetched();  // tells the view about rows the source fetched
   const std::vector<QString>& foldedColumn(int column);
   int shownRows() const;
 
@@ -90,6 +92,7 @@ class GridModel : public QAbstractTableModel {
   QList<SortKey> keys_;
   bool primaryIsText_ = false;  // the first key's column sorted as text
   std::vector<std::vector<QString>> folded_;  // per column, case-folded text
+  QTimer background_;
 };
 
 }  // namespace tw

@@ -344,3 +344,47 @@ TEST_F(GridTest, AutoFitFillsWidthWithSmallestWidth) {
 
 }  // namespace
 }  // namespace tw
+
+namespace tw {
+namespace {
+
+// A source that hands out its rows a chunk at a time, like an open query.
+class LazySource : public GridSource {
+ public:
+  explicit LazySource(int total) : total_(total) {}
+  int rowCount() const override { return fetched_; }
+  int columnCount() const override { return 1; }
+  QString fieldName(int) const override { return "N"; }
+  QVariant value(int row, int) const override { return row < fetched_ ? QVariant(total_ - row) : QVariant(); }
+  bool canFetchMore() const override { return fetched_ < total_; }
+  int fetchMore(int count) override {
+    const int n = std::min(count, total_ - fetched_);
+    fetched_ += n;
+    return n;
+  }
+
+ private:
+  int total_, fetched_ = 0;
+};
+
+TEST(GridModelFetching, FirstScreenAtOnceRestInBackgroundAllBeforeSorting) {
+  test::qtApp();
+  LazySource lazy(5000);
+  GridModel model;
+  model.setSource(&lazy);
+  EXPECT_GT(model.rowCount(), 0);
+  EXPECT_LT(model.rowCount(), 5000);
+  for (int i = 0; i < 100 && model.rowCount() < 5000; ++i) QCoreApplication::processEvents();
+  EXPECT_EQ(model.rowCount(), 5000);
+
+  LazySource again(5000);
+  model.setSource(&again);
+  model.sortBy({SortKey{0, false}});  // every row takes part, fetched or not
+  EXPECT_EQ(model.rowCount(), 5000);
+  EXPECT_EQ(model.text(0, 0), "1");
+  EXPECT_EQ(model.bookmark(0), 4999);
+  EXPECT_EQ(model.rowOfBookmark(4999), 0);
+}
+
+}  // namespace
+}  // namespace tw
