@@ -452,7 +452,9 @@ class DocD final : public Obj {
   DocD(std::shared_ptr<Model> m, Doc* d) : Obj(std::move(m)), d_(d) {}
   Variant invoke(std::string_view member, InvokeKind kind, const Args& args) override {
     noPut(member, kind);
-    if (is(member, "Name")) return d_->name;
+    // Name is the file's name; FullName what the document was opened as (a path).
+    if (is(member, "Name")) return d_->name.substr(d_->name.find_last_of("/\\") + 1);
+    if (is(member, "FullName")) return d_->name;
     if (is(member, "Masters")) return collection(std::make_shared<MastersD>(m_, d_), args);
     if (is(member, "Pages")) return collection(std::make_shared<PagesD>(m_, d_), args);
     if (is(member, "Type")) return d_->stencil ? 2 : 1;  // visTypeStencil, visTypeDrawing

@@ -79,7 +79,10 @@ const Sample kSamplesTable[] = {
 TEST(Samples, LoadWithTheirPagesShapesConnectsAndMasters) {
   for (const Sample& s : kSamplesTable) {
     const Package pkg = Package::load(kSamples + "/" + s.file);
-    auto app = DrawingApp::load(pkg, s.file);
+    auto app = DrawingApp::load(pkg, kSamples + "/" + s.file);
+    const AutoRef doc = app->application().getRef("ActiveDocument");
+    EXPECT_EQ(doc.get("Name").toText(), s.file);
+    EXPECT_EQ(doc.get("FullName").toText(), kSamples + "/" + s.file);
     const Counts c = countAll(*app);
     EXPECT_EQ(c.pages, s.counts.pages) << s.file;
     EXPECT_EQ(c.shapes, s.counts.shapes) << s.file;
