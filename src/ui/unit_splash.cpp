@@ -59,6 +59,7 @@ QString GetVersionCaption() {
 
 void ShowAboutBox() {
   // Belongs to the application: kept (and reachable) until the process ends.
+  delete frmSplash;  // shown once per run; a second call replaces it
   frmSplash = new TfrmSplash();
   frmSplash->findChild<QLabel*>(QStringLiteral("lbVERSION"))->setText(GetVersionCaption());
   frmSplash->move(298, 204);

@@ -64,7 +64,11 @@ TfrmCore_SelectForm::TfrmCore_SelectForm(db::Database& database, QWidget* parent
   g.horizontalHeader()->setFixedHeight(kTitleHeight);
   g.setShowGrid(true);
   g.setFrameShape(QFrame::NoFrame);  // flat
-  g.verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+  // Rows may be sized by dragging an indicator edge; every row takes the height.
+  g.verticalHeader()->setSectionResizeMode(QHeaderView::Interactive);
+  connect(g.verticalHeader(), &QHeaderView::sectionResized, &g, [&g](int, int, int size) {
+    if (size != g.verticalHeader()->defaultSectionSize()) g.setRowHeightEh(size, 0);
+  });
   g.MinAutoFitWidth = 20;
   g.setStyleSheet(QStringLiteral(
       "QHeaderView::section { background: %1; border: none; border-right: 1px solid %2;"

@@ -318,7 +318,8 @@ TEST_F(SelectTest, PickersKeepSeparatePlacementsAndLayouts) {
       f.move(40, 50);
       f.resize(500, 350);
       f.grdSELECT->setColumnWidthEh(1, 333);  // above the cap: stored as it stands
-      f.grdSELECT->setRowHeightEh(28, 0);
+      f.grdSELECT->verticalHeader()->resizeSection(0, 28);  // a row edge dragged
+      EXPECT_EQ(f.grdSELECT->rowHeight(3), 28);
       podrFrame = f.frameGeometry();
       click(f.btnCANCEL);
     });
