@@ -2,10 +2,10 @@
 # The main job, without a display: builds tarnwick, makes a sample planning
 # drawing through the program's own drawing model, lists its events, runs
 # command 2 (renumbering) on it in file mode and lists them again.
-# Usage: scripts/demo.sh [debug|release]   (default: release)
+# Usage: scripts/demo.sh [debug|release]   (default: debug)
 # The drawing is left in build/demo/plan.vsdx for a look in Visio or LibreOffice.
 set -euo pipefail
-preset=${1:-release}
+preset=${1:-debug}
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
 
