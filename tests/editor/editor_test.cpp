@@ -275,3 +275,64 @@ TEST_F(EditorTest, CommandSevenDropsEditsAndSelectsTheNewEvent) {
 
 }  // namespace
 }  // namespace tw::test
+
+namespace tw::test {
+namespace {
+
+// The form as laid out: places, sizes, hints and the tab order of the fields.
+TEST_F(EditorTest, ControlsSitWhereTheFormPutsThemWithTheirHints) {
+  CurrentShape = dropEvent({"P1"});
+  edit(settings("unreachable"), [&](QDialog& d) {
+    EXPECT_EQ(d.size(), QSize(707, 329));
+    struct Case {
+      const char* name;
+      QRect geometry;
+      const char* hint;
+    };
+    const Case cases[] = {
+        {"edtNUMBER", {8, 32, 121, 21}, ""},
+        {"edtISP", {8, 72, 281, 21}, ""},
+        {"editLOAD", {296, 72, 23, 22}, "Выбрать подразделение из БД"},
+        {"RzRapidFireButton6", {322, 72, 23, 22}, "Очистить значение"},
+        {"edtKODKL", {8, 112, 49, 21}, ""},
+        {"edtNAIM", {64, 112, 489, 21}, ""},
+        {"edtLOAD_EVENT", {560, 112, 23, 22}, "Выбрать событие из БД"},
+        {"RzRapidFireButton5", {586, 112, 23, 22}, "Очистить значение"},
+        {"edtDOPINFO", {8, 152, 545, 21}, ""},
+        {"RzRapidFireButton4", {560, 151, 23, 22}, "Очистить значение"},
+        {"edtPLANDATE", {8, 192, 97, 21}, ""},
+        {"RzRapidFireButton2", {112, 191, 23, 22}, "Очистить значение"},
+        {"edtFACTDATE", {248, 192, 97, 21}, ""},
+        {"RzRapidFireButton3", {352, 191, 23, 22}, "Очистить значение"},
+        {"edtPROC", {8, 233, 97, 21}, ""},
+        {"RzRapidFireButton1", {112, 232, 23, 22}, "Очистить значение"},
+        {"clPRED", {8, 40, 657, 217}, ""},
+        {"RzPageControl1", {0, 0, 707, 293}, ""},
+    };
+    for (const Case& c : cases) {
+      QWidget* w = child<QWidget>(d, c.name);
+      ASSERT_NE(w, nullptr);
+      EXPECT_EQ(w->geometry(), c.geometry) << c.name;
+      EXPECT_EQ(w->toolTip(), QString::fromUtf8(c.hint)) << c.name;
+    }
+    auto* tabs = child<QTabWidget>(d, "RzPageControl1");
+    EXPECT_EQ(tabs->tabText(0), "Параметры события");
+    EXPECT_EQ(tabs->tabText(1), "Список предшествующих событий");
+    EXPECT_EQ(child<QPushButton>(d, "btnOK")->text(), "Сохранить");
+    EXPECT_EQ(child<QPushButton>(d, "btnCancel")->text(), "Отмена");
+
+    // Tab from the number through the fields in the form's order.
+    QStringList order;
+    QWidget* w = child<QWidget>(d, "edtNUMBER");
+    for (int i = 0; i < 8; ++i, w = w->nextInFocusChain()) {
+      while (!(w->focusPolicy() & Qt::TabFocus) || !qobject_cast<QLineEdit*>(w) || w->objectName().isEmpty())
+        w = w->nextInFocusChain();
+      order << w->objectName();
+    }
+    EXPECT_EQ(order.join(' '), "edtNUMBER edtISP edtNAIM edtDOPINFO edtPLANDATE edtFACTDATE edtPROC edtKODKL");
+    click(d, "btnCancel");
+  });
+}
+
+}  // namespace
+}  // namespace tw::test
