@@ -12,8 +12,10 @@ inline QApplication& qtApp() {
   static int argc = 1;
   static char arg0[] = "tw_test";
   static char* argv[] = {arg0, nullptr};
-  static QApplication app(argc, argv);
-  return app;
+  // Never destroyed: Qt's input devices (made by the test clicks) must not
+  // outlive it at exit, and it stays reachable for leak checkers.
+  static QApplication* app = new QApplication(argc, argv);
+  return *app;
 }
 
 // Records message boxes instead of showing them.

@@ -23,8 +23,10 @@ QApplication& qtApp() {
   static int argc = 1;
   static char arg0[] = "tw_select_test";
   static char* argv[] = {arg0, nullptr};
-  static QApplication app(argc, argv);
-  return app;
+  // Never destroyed: Qt's input devices (made by the test clicks) must not
+  // outlive it at exit, and it stays reachable for leak checkers.
+  static QApplication* app = new QApplication(argc, argv);
+  return *app;
 }
 
 const QString kSubdivisions = QStringLiteral("SELECT ZNKOD AS KOD, ZO1 FROM ZN");
