@@ -1288,18 +1288,20 @@ void Model::sendToBack(ShapeM& shape) {
   PageM& page = *shape.page;
   pugi::xml_node parent = shape.node.parent();
   auto same = [&](const std::shared_ptr<ShapeM>& p) { return p.get() == &shape; };
-  auto moveToFront = [&](auto& list) {
-    // A shape just dropped is last: searching from there keeps this cheap.
-    auto it = std::find_if(list.rbegin(), list.rend(), same);
-    if (it == list.rend()) return;
-    std::shared_ptr<ShapeM> keep = *it;
-    list.erase(std::next(it).base());
-    list.insert(list.begin(), std::move(keep));
-  };
-  if (shape.parent)
-    moveToFront(shape.parent->children);
-  else
-    moveToFront(page.top);
+  if (shape.parent) {
+    auto& v = shape.parent->children;
+    auto it = std::find_if(v.begin(), v.end(), same);
+    if (it != v.end()) std::rotate(v.begin(), it, std::next(it));
+  } else {
+    // A shape just dropped is last: searching from there, and the deque's
+    // cheap ends, keep this constant for the connectors sent back one by one.
+    auto it = std::find_if(page.top.rbegin(), page.top.rend(), same);
+    if (it != page.top.rend()) {
+      std::shared_ptr<ShapeM> keep = *it;
+      page.top.erase(std::next(it).base());
+      page.top.push_front(std::move(keep));
+    }
+  }
   parent.prepend_move(shape.node);
   page.touch();
 }
