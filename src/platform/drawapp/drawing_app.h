@@ -53,13 +53,14 @@ class DrawingApp {
   // Pages of the drawing, 1-based, in the document's order.
   std::int32_t pageCount() const;
   std::string pageName(std::int32_t index) const;
-  // Shows a page in the window: by its name, or, when the text is a
-  // decimal number, by its 1-based index. Raises Error (EFileError) when no
-  // such page exists. The selection is emptied.
+  // Shows a page in the window: by its name, or, when no page has that name
+  // and the text is a decimal number, by its 1-based index. Raises Error
+  // (EFileError) when no such page exists. The selection is emptied.
   void setActivePage(std::string_view nameOrIndex);
   void setActivePage(std::int32_t index);
-  // Adds a top-level shape of the active page to the selection: by its ID
-  // (decimal text) or its name. Raises Error (EFileError) when none matches.
+  // Adds a top-level shape of the active page to the selection: by its name,
+  // or, when no shape has that name, by its ID (decimal text). Raises Error
+  // (EFileError) when none matches. Selecting a shape twice keeps one entry.
   void select(std::string_view idOrName);
 
   // The application object (Documents, ActiveWindow, ActivePage).
