@@ -713,6 +713,9 @@ std::string Model::formula(const ShapeM& s, const CellAddr& a) const {
     if (auto e = explicitFormula(inh)) return *e;
     return ofValue(inh);
   }
+  // A cell every shape has, stated nowhere: Visio's default, zero.
+  if (a.section.empty() && alwaysPresentCell(a.cell))
+    return formulaOfValue("0", "", isLengthCell(a), false);
   return {};
 }
 

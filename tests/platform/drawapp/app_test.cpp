@@ -88,6 +88,7 @@ TEST_F(DrawingTest, ShapesInheritEveryCellTheyDoNotOverride) {
   EXPECT_NEAR(result(e, "Connections.X1"), kEventW, 1e-9);
   EXPECT_NEAR(result(e, "Connections.X2"), 0, 1e-9);
   EXPECT_EQ(formula(e, "Connections.Y2"), "Height*0.5");
+  EXPECT_EQ(formula(e, "EventXFMod"), "0") << "a cell every shape has, stated nowhere";
 
   // Writing a row makes it local; the other rows stay inherited.
   WritePropValue(e, RowName, "Сдача проекта");
