@@ -45,6 +45,8 @@ class DrawingApp {
   // get their part, relationships and content type. Parts that did not
   // change are not touched. Storing into an empty Package writes a complete
   // drawing (document, pages, masters, relationships). Clears changed().
+  // Store into the package the drawing was loaded from (or, for a new one,
+  // first stored into): what is already there is not written again.
   void store(vsdx::Package& package);
 
   // Whether the drawing changed since it was loaded, created or last stored.
