@@ -113,7 +113,7 @@ TEST_F(FileBackend, AFailedSaveIsReportedOnceAndKeepsTheOldFile) {
   rlimit limit = oldLimit;
   limit.rlim_cur = 200;
   ::setrlimit(RLIMIT_FSIZE, &limit);
-  const int rc = runEdit([] { tw::WritePropValue(tw::CurrentShape, tw::RowName, "новое имя"); }, {"--select", "1"});
+  const int rc = runEdit([] { tw::WritePropValue(tw::CurrentShape, tw::RowName, "новое имя"); }, {"--select", "Событие"});
   ::setrlimit(RLIMIT_FSIZE, &oldLimit);
   std::signal(SIGXFSZ, oldHandler);
   EXPECT_EQ(rc, 1);
