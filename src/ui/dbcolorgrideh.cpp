@@ -234,9 +234,8 @@ void TDBColorGridEh::sizeColumnsToContent(int sampleRows) {
 
 GridColumn& TDBColorGridEh::column(int modelColumn) {
   if (modelColumn < 0 || modelColumn >= static_cast<int>(columns_.size())) {
-    static GridColumn none;  // out of range: a scratch column, never shown
-    none = GridColumn{};
-    return none;
+    scratch_ = GridColumn{};  // out of range: a scratch column, never shown
+    return scratch_;
   }
   return columns_[static_cast<std::size_t>(modelColumn)];
 }

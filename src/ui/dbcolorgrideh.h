@@ -188,6 +188,7 @@ class TDBColorGridEh : public QTableView {
 
   GridModel* model_;
   std::vector<GridColumn> columns_;
+  GridColumn scratch_;
   QSet<int> marks_;  // bookmarks
   int anchorRow_ = -1;
 

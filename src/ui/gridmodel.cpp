@@ -101,10 +101,9 @@ int GridModel::bookmark(int row) const {
 int GridModel::rowOfBookmark(int bookmark) const {
   if (bookmark < 0 || bookmark >= shownRows()) return -1;
   if (order_.empty()) return bookmark;
-  auto& self = const_cast<GridModel&>(*this);  // a lazily built index of the order
-  if (self.rowOf_.size() != order_.size()) {
-    self.rowOf_.assign(order_.size(), -1);
-    for (std::size_t i = 0; i < order_.size(); ++i) self.rowOf_[static_cast<std::size_t>(order_[i])] = static_cast<int>(i);
+  if (rowOf_.size() != order_.size()) {  // built when first asked for
+    rowOf_.assign(order_.size(), -1);
+    for (std::size_t i = 0; i < order_.size(); ++i) rowOf_[static_cast<std::size_t>(order_[i])] = static_cast<int>(i);
   }
   return rowOf_[static_cast<std::size_t>(bookmark)];
 }

@@ -88,7 +88,7 @@ class GridModel : public QAbstractTableModel {
   GridSource* source_ = nullptr;
   int fetched_ = 0;
   std::vector<int> order_;  // shown row -> source row; empty while unsorted
-  std::vector<int> rowOf_;  // source row -> shown row, built lazily
+  mutable std::vector<int> rowOf_;  // source row -> shown row, built lazily
   QList<SortKey> keys_;
   bool primaryIsText_ = false;  // the first key's column sorted as text
   std::vector<std::vector<QString>> folded_;  // per column, case-folded text

@@ -122,6 +122,13 @@ TEST_F(SelectTest, OkTakesCurrentRowAndLeavesQueryOnIt) {
     EXPECT_TRUE(f.btnOK->isEnabled());
     EXPECT_TRUE(f.btnCLEAR->isVisible());
     f.grdSELECT->setCurrentRow(rowOfKey(f, 0, "5"));
+    // The form sets the grid's ten colours and fonts: the whole current row
+    // (row selection) in the current cell's green.
+    EXPECT_FALSE(f.grdSELECT->defaultPainting());
+    QColor bg;
+    GridFont font;
+    f.grdSELECT->cellParams(f.grdSELECT->dataColumn(1), f.grdSELECT->currentRow(), bg, font);
+    EXPECT_EQ(bg, QColor(164, 236, 189));
     click(f.btnOK);
   }, &shown);
   EXPECT_TRUE(shown);
