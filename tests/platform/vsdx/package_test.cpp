@@ -73,7 +73,7 @@ std::string refusal(const std::string& zipBytes, const tw::vsdx::Limits& limits 
   return "(accepted)";
 }
 
-class TempDir : public ::testing::Test {
+class VsdxSave : public ::testing::Test {
  protected:
   void SetUp() override {
     dir_ = fs::temp_directory_path() / ("tw_vsdx_" + std::to_string(::getpid()) + "_" +
@@ -319,7 +319,7 @@ TEST(VsdxEdit, PartNamesThatAreNotPartsAreRejected) {
     EXPECT_THROW(pkg.setPart(bad, "application/xml", "x"), tw::Error) << bad;
 }
 
-TEST_F(TempDir, SaveReplacesTheFileAndKeepsItsPermissions) {
+TEST_F(VsdxSave, SaveReplacesTheFileAndKeepsItsPermissions) {
   const std::string path = (dir_ / "plan.vsdx").string();
   writeFile(path, "old");
   ::chmod(path.c_str(), 0640);
@@ -333,7 +333,7 @@ TEST_F(TempDir, SaveReplacesTheFileAndKeepsItsPermissions) {
   EXPECT_EQ(listing(), std::vector<std::string>{"plan.vsdx"});
 }
 
-TEST_F(TempDir, AFailedSaveLeavesTheOldFileAndNoTemporary) {
+TEST_F(VsdxSave, AFailedSaveLeavesTheOldFileAndNoTemporary) {
   const std::string path = (dir_ / "plan.vsdx").string();
   const std::string original = makeZip(minimal());
   writeFile(path, original);
@@ -383,7 +383,7 @@ TEST_F(TempDir, AFailedSaveLeavesTheOldFileAndNoTemporary) {
   EXPECT_THROW(pkg.save((dir_ / "missing" / "plan.vsdx").string()), tw::Error);
 }
 
-TEST_F(TempDir, SaveThroughASymbolicLinkKeepsTheLink) {
+TEST_F(VsdxSave, SaveThroughASymbolicLinkKeepsTheLink) {
   const std::string real = (dir_ / "real.vsdx").string();
   const std::string link = (dir_ / "link.vsdx").string();
   writeFile(real, "old");
