@@ -30,7 +30,6 @@ class FileBackend final : public DrawingBackend {
 
   AutoRef attach() override {
     namespace fs = std::filesystem;
-    const std::string name = fs::path(mode_.drawing).filename().string();
     std::error_code ec;
     if (fs::exists(mode_.drawing, ec)) {
       package_ = vsdx::Package::load(mode_.drawing);
@@ -40,7 +39,7 @@ class FileBackend final : public DrawingBackend {
       if (!folder.empty() && !fs::is_directory(folder, ec))
         throw Error(errkind::kFile,
                     "The drawing \"" + mode_.drawing + "\" cannot be created: its folder does not exist.");
-      app_ = drawapp::DrawingApp::createNew(name);
+      app_ = drawapp::DrawingApp::createNew(mode_.drawing);
       // Stored at once, so that changed() tells what the command did.
       app_->store(package_);
       isNew_ = true;
