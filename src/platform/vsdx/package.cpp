@@ -357,23 +357,35 @@ Package Package::fromBytes(const std::string& zipBytes, const std::string& file,
 
   // A relationship that leads back to a part on its own path would send any
   // reader that follows relationships round in circles.
+  // Walked without recursion: a container may chain thousands of parts.
   std::set<std::string> done;
-  std::vector<std::string> path;
-  std::function<void(const std::string&)> walk = [&](const std::string& part) {
-    path.push_back(part);
-    const auto it = pkg.rels_.find(part);
-    if (it != pkg.rels_.end()) {
-      for (const auto& r : it->second) {
-        if (r.external) continue;
-        if (std::find(path.begin(), path.end(), r.target) != path.end())
-          refuse(file, "the relationship " + r.id + " of " + part + " loops back to " + r.target + ".");
-        if (done.count(r.target) == 0 && pkg.parts_.count(r.target)) walk(r.target);
-      }
-    }
-    done.insert(part);
-    path.pop_back();
+  std::set<std::string> onPath;
+  struct Frame {
+    std::string part;
+    std::size_t next = 0;
   };
-  walk("/");
+  std::vector<Frame> path{{"/", 0}};
+  onPath.insert("/");
+  static const std::vector<Relationship> none;
+  while (!path.empty()) {
+    Frame& top = path.back();
+    const auto it = pkg.rels_.find(top.part);
+    const auto& list = it == pkg.rels_.end() ? none : it->second;
+    if (top.next >= list.size()) {
+      done.insert(top.part);
+      onPath.erase(top.part);
+      path.pop_back();
+      continue;
+    }
+    const Relationship& r = list[top.next++];
+    if (r.external) continue;
+    if (onPath.count(r.target))
+      refuse(file, "the relationship " + r.id + " of " + top.part + " loops back to " + r.target + ".");
+    if (done.count(r.target) == 0 && pkg.parts_.count(r.target)) {
+      onPath.insert(r.target);
+      path.push_back({r.target, 0});
+    }
+  }
   return pkg;
 }
 

@@ -216,6 +216,20 @@ TEST(VsdxRefusals, AbsurdSizesRatiosAndCounts) {
   EXPECT_EQ(refusal(makeZip(with(minimal(), "visio/a.bin", std::string(3000, '\0')))), "(accepted)");
 }
 
+TEST(VsdxRefusals, LongRelationshipChainsAreFollowedAndTheirLoopsFound) {
+  // Thousands of parts, each reached from the one before.
+  Entries e = minimal();
+  const int n = 5000;
+  e = with(e, "visio/pages/_rels/page1.xml.rels", rels(rel("rId1", "/c/0.xml")));
+  for (int i = 0; i < n; ++i) {
+    e.emplace_back("c/" + std::to_string(i) + ".xml", "<x/>");
+    if (i + 1 < n) e.emplace_back("c/_rels/" + std::to_string(i) + ".xml.rels", rels(rel("rId1", std::to_string(i + 1) + ".xml")));
+  }
+  EXPECT_EQ(refusal(makeZip(e)), "(accepted)");
+  e.emplace_back("c/_rels/" + std::to_string(n - 1) + ".xml.rels", rels(rel("rId1", "../visio/pages/page1.xml")));
+  EXPECT_THAT(refusal(makeZip(e)), HasSubstr("loops back to /visio/pages/page1.xml"));
+}
+
 TEST(VsdxRefusals, LoadNamesAMissingFile) {
   try {
     Package::load("/nonexistent/plan.vsdx");
