@@ -226,6 +226,50 @@ TEST(DrawingFile, AProjectDrawingReadsBackAsItWasMade) {
   EXPECT_EQ(readZip(loaded.toBytes()), readZip(bytes));
 }
 
+TEST(DrawingFile, EventsDroppedIntoASampleBringTheirMasters) {
+  for (const char* sample : {"dh__test1.vsdx", "dh__test4_connectors.vsdx"}) {
+    SCOPED_TRACE(sample);
+    const std::string original = readFile(kSamples + "/" + sample);
+    Package pkg = Package::fromBytes(original, sample);
+    auto app = tw::drawapp::DrawingApp::load(pkg, sample);
+    std::vector<tw::plan::PlanEvent> events(2);
+    events[0].x = 1;
+    events[0].values[tw::RowName] = "Первое";
+    events[1].x = 4;
+    events[1].values[tw::RowName] = "Второе";
+    tw::plan::build(app->application(), events, {{0, 1}});
+    const std::string made = snapshot(app->application());
+    app->store(pkg);
+    const std::string saved = pkg.toBytes();
+
+    const Package back = Package::fromBytes(saved, sample);
+    auto again = tw::drawapp::DrawingApp::load(back, sample);
+    EXPECT_EQ(snapshot(again->application()), made);
+    // The copied masters are parts of their own, with their content type.
+    const std::string doc = *back.target("/", kDocRel);
+    const auto masters = back.target(doc, "http://schemas.microsoft.com/visio/2010/relationships/masters");
+    ASSERT_TRUE(masters.has_value());
+    int ours = 0;
+    for (const auto& r : back.relationships(*masters)) {
+      EXPECT_EQ(back.part(r.target).contentType, "application/vnd.ms-visio.master+xml") << r.target;
+      if (back.part(r.target).bytes.find("Событие") != std::string::npos ||
+          back.part(r.target).bytes.find("Velmar Connector") != std::string::npos)
+        ++ours;
+    }
+    EXPECT_GE(ours, 2);
+    // Parts that neither the drop nor the masters touch stay as they were.
+    const auto before = entries(original);
+    const auto after = entries(saved);
+    for (const auto& [name, bytes] : before) {
+      if (name.find("pages/") != std::string::npos || name.find("masters") != std::string::npos ||
+          name == "[Content_Types].xml" || name == "visio/_rels/document.xml.rels" || name == "visio/document.xml" ||
+          name.rfind("docProps/app.xml", 0) == 0)
+        continue;
+      EXPECT_TRUE(after.count(name) && after.at(name) == bytes) << name;
+    }
+  }
+}
+
 TEST(DrawingFile, StencilFileIsAStencilWithTheTwoMasters) {
   Package pkg;
   tw::drawapp::writeStencil(pkg);
