@@ -161,7 +161,7 @@ TDBColorGridEh::TDBColorGridEh(QWidget* parent) : QTableView(parent), model_(new
   horizontalHeader()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
   horizontalHeader()->viewport()->installEventFilter(this);
   connect(horizontalHeader(), &QHeaderView::sectionClicked, this, [this](int logical) {
-    titleClick(logical, (QGuiApplication::keyboardModifiers() & Qt::ControlModifier) != 0);
+    titleClick(logical, (titlePressModifiers_ & Qt::ControlModifier) != 0);
   });
   connect(horizontalHeader(), &QHeaderView::sectionMoved, this, &TDBColorGridEh::onSectionMoved);
   connect(model_, &QAbstractItemModel::modelReset, this, [this] {
@@ -457,6 +457,8 @@ bool TDBColorGridEh::titleBandPress(const QPoint& pos) const {
 }
 
 bool TDBColorGridEh::eventFilter(QObject* watched, QEvent* event) {
+  if (watched == horizontalHeader()->viewport() && event->type() == QEvent::MouseButtonPress)
+    titlePressModifiers_ = static_cast<QMouseEvent*>(event)->modifiers();  // Ctrl adds to the sort
   if (watched == horizontalHeader()->viewport() && event->type() == QEvent::MouseButtonPress && !SortInEditMode) {
     const auto* mouse = static_cast<QMouseEvent*>(event);
     if (titleBandPress(mouse->position().toPoint()) && dataSetEditing_ && dataSetEditing_()) {

@@ -211,6 +211,7 @@ class TDBColorGridEh : public QTableView {
   int searchColumn_ = -1;
   std::function<bool()> dataSetEditing_;
   QWidget* findDialog_ = nullptr;
+  Qt::KeyboardModifiers titlePressModifiers_;
 };
 
 }  // namespace tw
