@@ -37,7 +37,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
       (void)s.get("Name");
       (void)s.getRef("FromConnects").get("Count");
       (void)s.getRef("Connects").get("Count");
-      (void)s.getRef("CellsSRC", {std::int32_t{1}, std::int32_t{1}, std::int32_t{0}}).get("FormulaU");
+      (void)s.getRef("CellsSRC", {std::int32_t{1}, std::int32_t{1}, std::int32_t{0}})
+          .get("FormulaU");
     }
     app->store(pkg);
     (void)pkg.toBytes();

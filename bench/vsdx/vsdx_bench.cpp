@@ -26,7 +26,9 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
-double since(Clock::time_point t) { return std::chrono::duration<double>(Clock::now() - t).count(); }
+double since(Clock::time_point t) {
+  return std::chrono::duration<double>(Clock::now() - t).count();
+}
 
 int generate(const std::string& path, std::int32_t events) {
   const auto rows = static_cast<std::int32_t>(std::lround(std::sqrt(static_cast<double>(events))));
@@ -35,13 +37,15 @@ int generate(const std::string& path, std::int32_t events) {
   std::vector<std::pair<std::size_t, std::size_t>> links;
   tw::plan::gridPlan(columns, rows, static_cast<std::size_t>(events), plan, links);
   plan.resize(static_cast<std::size_t>(events));
-  std::erase_if(links, [&](const auto& l) { return l.first >= plan.size() || l.second >= plan.size(); });
+  std::erase_if(links,
+                [&](const auto& l) { return l.first >= plan.size() || l.second >= plan.size(); });
   auto app = tw::drawapp::DrawingApp::createNew(path);
   tw::plan::build(app->application(), plan, links);
   tw::vsdx::Package pkg;
   app->store(pkg);
   pkg.save(path);
-  std::fprintf(stderr, "generated %s: %zu events, %zu connectors\n", path.c_str(), plan.size(), links.size());
+  std::fprintf(stderr, "generated %s: %zu events, %zu connectors\n", path.c_str(), plan.size(),
+               links.size());
   return 0;
 }
 
@@ -79,8 +83,8 @@ int main(int argc, char** argv) {
 
     rusage ru{};
     getrusage(RUSAGE_SELF, &ru);
-    std::printf("vsdx events=%d load_s=%.3f renumber_s=%.3f save_s=%.3f peak_mb=%.1f\n", events, load, renumber,
-                save, static_cast<double>(ru.ru_maxrss) / 1024.0);
+    std::printf("vsdx events=%d load_s=%.3f renumber_s=%.3f save_s=%.3f peak_mb=%.1f\n", events,
+                load, renumber, save, static_cast<double>(ru.ru_maxrss) / 1024.0);
     std::fflush(stdout);
 
     t = Clock::now();

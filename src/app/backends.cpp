@@ -15,8 +15,9 @@ namespace {
 class NoVisioBackend final : public DrawingBackend {
  public:
   AutoRef attach() override {
-    throw Error(errkind::kOle,
-                "Visio is not available on this machine; run on a drawing file with --drawing FILE.");
+    throw Error(
+        errkind::kOle,
+        "Visio is not available on this machine; run on a drawing file with --drawing FILE.");
   }
 };
 
@@ -37,8 +38,8 @@ class FileBackend final : public DrawingBackend {
     } else {
       const fs::path folder = fs::path(mode_.drawing).parent_path();
       if (!folder.empty() && !fs::is_directory(folder, ec))
-        throw Error(errkind::kFile,
-                    "The drawing \"" + mode_.drawing + "\" cannot be created: its folder does not exist.");
+        throw Error(errkind::kFile, "The drawing \"" + mode_.drawing +
+                                        "\" cannot be created: its folder does not exist.");
       app_ = drawapp::DrawingApp::createNew(mode_.drawing);
       // Stored at once, so that changed() tells what the command did.
       app_->store(package_);
@@ -85,7 +86,8 @@ std::optional<FileMode> parseFileMode(const std::vector<std::string>& args) {
   for (std::size_t k = 1; k < n; ++k) list = list || args[k] == "--list";
   const std::size_t end = list ? n : n - 1;
   if (!list) {
-    const bool lastIsValue = n >= 3 && (args[n - 2] == "--drawing" || args[n - 2] == "--page" || args[n - 2] == "--select");
+    const bool lastIsValue = n >= 3 && (args[n - 2] == "--drawing" || args[n - 2] == "--page" ||
+                                        args[n - 2] == "--select");
     if (n < 2 || args[n - 1].rfind("--", 0) == 0 || lastIsValue)
       badOptions("The command number is missing: it is the last argument.");
   }

@@ -14,8 +14,8 @@ namespace tw {
 
 // The file mode's options, all before the command number.
 struct FileMode {
-  std::string drawing;               // --drawing FILE
-  std::string page;                  // --page PAGE: a name or a 1-based index; "" for the first page
+  std::string drawing;  // --drawing FILE
+  std::string page;     // --page PAGE: a name or a 1-based index; "" for the first page
   std::vector<std::string> selects;  // --select SHAPE...: an ID or a shape name, in order
   bool list = false;                 // --list: print the page's events; no command number
 };

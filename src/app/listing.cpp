@@ -17,17 +17,28 @@ std::string oneLine(const std::string& text) {
   std::string r;
   for (const char c : text) {
     switch (c) {
-      case '\t': r += "\\t"; break;
-      case '\n': r += "\\n"; break;
-      case '\r': r += "\\r"; break;
-      case '\\': r += "\\\\"; break;
-      default: r += c;
+      case '\t':
+        r += "\\t";
+        break;
+      case '\n':
+        r += "\\n";
+        break;
+      case '\r':
+        r += "\\r";
+        break;
+      case '\\':
+        r += "\\\\";
+        break;
+      default:
+        r += c;
     }
   }
   return r;
 }
 
-std::string value(const AutoRef& shape, std::int32_t row) { return StripQuotes(ReadPropFormula(shape, row)); }
+std::string value(const AutoRef& shape, std::int32_t row) {
+  return StripQuotes(ReadPropFormula(shape, row));
+}
 
 // Predecessors as the event editor reads them: a connector glued to the
 // event whose first connection leads to another event.
@@ -39,7 +50,8 @@ std::vector<AutoRef> predecessors(const AutoRef& event, std::int32_t eventId) {
     const AutoRef connector = fromConnects.getRef("Item", {i}).getRef("FromCell").getRef("Shape");
     const AutoRef connects = connector.getRef("Connects");
     if (connects.get("Count").toInt() < 1) continue;
-    const AutoRef other = connects.getRef("Item", {std::int32_t{1}}).getRef("ToCell").getRef("Shape");
+    const AutoRef other =
+        connects.getRef("Item", {std::int32_t{1}}).getRef("ToCell").getRef("Shape");
     if (!IsEventName(other.get("Name").toText()) || other.get("ID").toInt() == eventId) continue;
     found.push_back(other);
   }
@@ -54,7 +66,8 @@ int ListEvents(const FileMode& mode, std::ostream& out, std::ostream& err) {
     // A listing reads what is there; only a command may create a drawing.
     std::error_code ec;
     if (!std::filesystem::exists(mode.drawing, ec))
-      throw Error(errkind::kFile, "The file \"" + mode.drawing + "\" cannot be used: it does not exist.");
+      throw Error(errkind::kFile,
+                  "The file \"" + mode.drawing + "\" cannot be used: it does not exist.");
     const AutoRef app = backend->attach();
     const AutoRef page = app.getRef("ActivePage");
     const AutoRef shapes = page.getRef("Shapes");
@@ -66,7 +79,8 @@ int ListEvents(const FileMode& mode, std::ostream& out, std::ostream& err) {
       if (!IsEventName(name)) continue;
       const std::int32_t id = shape.get("ID").toInt();
       std::string line = std::to_string(id) + "\t" + oneLine(name);
-      for (std::int32_t row = 0; row < EventRowCount; ++row) line += "\t" + oneLine(value(shape, row));
+      for (std::int32_t row = 0; row < EventRowCount; ++row)
+        line += "\t" + oneLine(value(shape, row));
       std::string preds;
       for (const AutoRef& p : predecessors(shape, id)) {
         std::string number = value(p, RowNumber);
@@ -75,8 +89,8 @@ int ListEvents(const FileMode& mode, std::ostream& out, std::ostream& err) {
       }
       lines.push_back(line + "\t" + preds);
     }
-    out << "# " << mode.drawing << ", page \"" << page.get("Name").toText() << "\": " << lines.size()
-        << " events\n"
+    out << "# " << mode.drawing << ", page \"" << page.get("Name").toText()
+        << "\": " << lines.size() << " events\n"
         << "ID\tShape\tНомер\tПодразделение\tКод\tНаименование\tПроцент\tДоп. информация\t"
            "Плановая дата\tФактическая дата\tПредшествующие\n";
     for (const auto& l : lines) out << l << "\n";

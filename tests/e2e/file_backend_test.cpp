@@ -68,7 +68,8 @@ class FileBackend : public ::testing::Test {
   std::string nameOfFirstEvent() const {
     const tw::vsdx::Package pkg = tw::vsdx::Package::load(plan_);
     auto app = tw::drawapp::DrawingApp::load(pkg, plan_);
-    const tw::AutoRef shape = app->application().getRef("ActivePage").getRef("Shapes").getRef("Item", {std::int32_t{2}});
+    const tw::AutoRef shape =
+        app->application().getRef("ActivePage").getRef("Shapes").getRef("Item", {std::int32_t{2}});
     return tw::StripQuotes(tw::ReadPropFormula(shape, tw::RowName));
   }
 
@@ -113,7 +114,8 @@ TEST_F(FileBackend, AFailedSaveIsReportedOnceAndKeepsTheOldFile) {
   rlimit limit = oldLimit;
   limit.rlim_cur = 200;
   ::setrlimit(RLIMIT_FSIZE, &limit);
-  const int rc = runEdit([] { tw::WritePropValue(tw::CurrentShape, tw::RowName, "новое имя"); }, {"--select", "Событие"});
+  const int rc = runEdit([] { tw::WritePropValue(tw::CurrentShape, tw::RowName, "новое имя"); },
+                         {"--select", "Событие"});
   ::setrlimit(RLIMIT_FSIZE, &oldLimit);
   std::signal(SIGXFSZ, oldHandler);
   EXPECT_EQ(rc, 1);

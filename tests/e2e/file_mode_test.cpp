@@ -44,8 +44,8 @@ class FileMode : public ::testing::Test {
   void TearDown() override { fs::remove_all(dir_); }
 
   Outcome run(const std::string& program, const std::vector<std::string>& args) const {
-    std::string cmd = "cd " + quote(dir_.string()) + " && env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM " +
-                      quote(program);
+    std::string cmd = "cd " + quote(dir_.string()) +
+                      " && env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM " + quote(program);
     for (const auto& a : args) cmd += " " + quote(a);
     const std::string out = (dir_ / ".out").string();
     const std::string err = (dir_ / ".err").string();
@@ -68,7 +68,8 @@ class FileMode : public ::testing::Test {
   }
   std::vector<std::string> listing() const {
     std::vector<std::string> names;
-    for (const auto& e : fs::directory_iterator(dir_)) names.push_back(e.path().filename().string());
+    for (const auto& e : fs::directory_iterator(dir_))
+      names.push_back(e.path().filename().string());
     std::sort(names.begin(), names.end());
     return names;
   }
@@ -195,7 +196,8 @@ TEST_F(FileMode, RefusedFilesAreNamedAndLeftAlone) {
   };
   const std::vector<Case> cases = {
       {"notes.vsdx", "just some text", "not a zip"},
-      {"old.vsdx", std::string("\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1", 8) + std::string(1024, '\0'), "old binary format"},
+      {"old.vsdx", std::string("\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1", 8) + std::string(1024, '\0'),
+       "old binary format"},
       {"cycle.vsdx", readFile(kSamples + "/lv__recursion-cycle.vsdx"), "[Content_Types].xml"},
       {"boxes.vsdx", readFile(kSamples + "/ibm__Boxes.vssx"), "stencil"},
       {"Tarnwick.vssx", readFile(TW_STENCIL_FILE), "stencil"},
@@ -204,7 +206,8 @@ TEST_F(FileMode, RefusedFilesAreNamedAndLeftAlone) {
     SCOPED_TRACE(c.name);
     writeFile(path(c.name), c.bytes);
     for (const std::vector<std::string>& args :
-         {std::vector<std::string>{"--drawing", c.name, "2"}, std::vector<std::string>{"--drawing", c.name, "--list"}}) {
+         {std::vector<std::string>{"--drawing", c.name, "2"},
+          std::vector<std::string>{"--drawing", c.name, "--list"}}) {
       const Outcome r = tarnwick(args);
       EXPECT_EQ(r.rc, 1);
       EXPECT_THAT(r.err, HasSubstr(c.name));
@@ -236,7 +239,8 @@ TEST_F(FileMode, PagesAreChosenByNameOrNumber) {
 }
 
 TEST_F(FileMode, LibvisioReadsTheSavedDrawing) {
-  if (std::system("command -v vsd2xhtml >/dev/null 2>&1") != 0) GTEST_SKIP() << "vsd2xhtml (libvisio-tools) missing";
+  if (std::system("command -v vsd2xhtml >/dev/null 2>&1") != 0)
+    GTEST_SKIP() << "vsd2xhtml (libvisio-tools) missing";
   const std::string plan = makePlan("plan.vsdx");
   ASSERT_EQ(tarnwick({"--drawing", plan, "2"}).rc, 0);
   const Outcome r = run("vsd2xhtml", {plan});
@@ -250,30 +254,36 @@ TEST_F(FileMode, LibvisioReadsTheSavedDrawing) {
   };
   EXPECT_EQ(count("marker-end: url(#endMarker"), 13u);
   // The events show their numbers.
-  for (int i = 1; i <= 12; ++i) EXPECT_EQ(count(">\nP" + std::to_string(i) + "</svg:tspan>"), 1u) << i;
+  for (int i = 1; i <= 12; ++i)
+    EXPECT_EQ(count(">\nP" + std::to_string(i) + "</svg:tspan>"), 1u) << i;
 
   // The stencil file draws both its masters.
   const Outcome stencil = run("vss2xhtml", {TW_STENCIL_FILE});
   EXPECT_EQ(stencil.rc, 0) << stencil.err;
   std::size_t masters = 0;
-  for (auto at = stencil.out.find("<svg:svg"); at != std::string::npos; at = stencil.out.find("<svg:svg", at + 1))
+  for (auto at = stencil.out.find("<svg:svg"); at != std::string::npos;
+       at = stencil.out.find("<svg:svg", at + 1))
     ++masters;
   EXPECT_EQ(masters, 2u);
 }
 
 TEST_F(FileMode, LibreOfficeConvertsTheSavedDrawing) {
-  if (std::system("command -v soffice >/dev/null 2>&1") != 0) GTEST_SKIP() << "soffice (LibreOffice Draw) missing";
+  if (std::system("command -v soffice >/dev/null 2>&1") != 0)
+    GTEST_SKIP() << "soffice (LibreOffice Draw) missing";
   const std::string plan = makePlan("plan.vsdx");
   ASSERT_EQ(tarnwick({"--drawing", plan, "2"}).rc, 0);
   // A private profile: a shared one may be locked by another run.
-  const Outcome r = run("soffice", {"-env:UserInstallation=file://" + path("lo-profile"), "--headless", "--convert-to",
-                                "pdf", "--outdir", dir_.string(), plan});
+  const Outcome r =
+      run("soffice", {"-env:UserInstallation=file://" + path("lo-profile"), "--headless",
+                      "--convert-to", "pdf", "--outdir", dir_.string(), plan});
   EXPECT_EQ(r.rc, 0) << r.err;
   // soffice exits 0 even when it could not convert: the PDF is the proof.
   ASSERT_TRUE(fs::exists(path("plan.pdf"))) << r.out << r.err;
   EXPECT_GT(fs::file_size(path("plan.pdf")), 1000u);
   // Kept for a look: build/<preset>/e2e-demo.pdf (and .png when pdftoppm is there).
-  fs::copy_file(path("plan.pdf"), std::string(TW_BINARY_DIR) + "/e2e-demo.pdf", fs::copy_options::overwrite_existing);
+  fs::copy_file(path("plan.pdf"), std::string(TW_BINARY_DIR) + "/e2e-demo.pdf",
+                fs::copy_options::overwrite_existing);
   if (std::system("command -v pdftoppm >/dev/null 2>&1") == 0)
-    run("pdftoppm", {"-png", "-r", "60", "-singlefile", path("plan.pdf"), std::string(TW_BINARY_DIR) + "/e2e-demo"});
+    run("pdftoppm", {"-png", "-r", "60", "-singlefile", path("plan.pdf"),
+                     std::string(TW_BINARY_DIR) + "/e2e-demo"});
 }

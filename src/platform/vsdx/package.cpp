@@ -30,7 +30,8 @@ constexpr const char* kRelsType = "application/vnd.openxmlformats-package.relati
 constexpr const char* kTypesNs = "http://schemas.openxmlformats.org/package/2006/content-types";
 constexpr const char* kRelsNs = "http://schemas.openxmlformats.org/package/2006/relationships";
 constexpr const char* kVisioRels = "http://schemas.microsoft.com/visio/2010/relationships/";
-constexpr const char* kXmlDecl = "<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?>\r\n";
+constexpr const char* kXmlDecl =
+    "<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?>\r\n";
 
 [[noreturn]] void refuse(const std::string& file, const std::string& problem) {
   throw Error(errkind::kFile, "The file \"" + file + "\" cannot be used: " + problem);
@@ -82,7 +83,8 @@ std::string relsSource(const std::string& partName) {
   const std::string folder = partName.substr(0, slash + 1);
   const std::string file = partName.substr(slash + 1);
   const std::string relsDir = "_rels/";
-  if (folder.size() < relsDir.size() + 1 || folder.compare(folder.size() - relsDir.size(), relsDir.size(), relsDir) != 0)
+  if (folder.size() < relsDir.size() + 1 ||
+      folder.compare(folder.size() - relsDir.size(), relsDir.size(), relsDir) != 0)
     return {};
   if (file.size() < 5 || lower(file.substr(file.size() - 5)) != ".rels") return {};
   const std::string owner = file.substr(0, file.size() - 5);
@@ -91,9 +93,11 @@ std::string relsSource(const std::string& partName) {
   return ownerFolder + owner;
 }
 
-pugi::xml_document parseXml(const std::string& bytes, const std::string& file, const std::string& part) {
+pugi::xml_document parseXml(const std::string& bytes, const std::string& file,
+                            const std::string& part) {
   pugi::xml_document doc;
-  const pugi::xml_parse_result res = doc.load_buffer(bytes.data(), bytes.size(), pugi::parse_default, pugi::encoding_auto);
+  const pugi::xml_parse_result res =
+      doc.load_buffer(bytes.data(), bytes.size(), pugi::parse_default, pugi::encoding_auto);
   if (!res)
     refuse(file, "malformed XML in part " + part + " (" + res.description() + " at byte " +
                      std::to_string(res.offset) + ").");
@@ -138,7 +142,8 @@ std::string resolveTarget(const std::string& sourcePart, std::string_view target
     base = decoded;
   } else {
     const auto slash = sourcePart.rfind('/');
-    base = (slash == std::string::npos ? std::string("/") : sourcePart.substr(0, slash + 1)) + decoded;
+    base =
+        (slash == std::string::npos ? std::string("/") : sourcePart.substr(0, slash + 1)) + decoded;
   }
   // Drop a fragment or query: relationship targets name parts.
   if (const auto cut = base.find_first_of("#?"); cut != std::string::npos) base.resize(cut);
@@ -146,7 +151,8 @@ std::string resolveTarget(const std::string& sourcePart, std::string_view target
   std::size_t i = 0;
   while (i <= base.size()) {
     const auto next = base.find('/', i);
-    const std::string seg = base.substr(i, next == std::string::npos ? std::string::npos : next - i);
+    const std::string seg =
+        base.substr(i, next == std::string::npos ? std::string::npos : next - i);
     if (seg == "..") {
       if (segs.empty()) throw std::invalid_argument("target climbs above the package root");
       segs.pop_back();
@@ -163,7 +169,8 @@ std::string resolveTarget(const std::string& sourcePart, std::string_view target
 
 std::string relativeTarget(const std::string& sourcePart, const std::string& target) {
   const auto slash = sourcePart.rfind('/');
-  const std::string folder = (sourcePart == "/" || slash == std::string::npos) ? "/" : sourcePart.substr(0, slash + 1);
+  const std::string folder =
+      (sourcePart == "/" || slash == std::string::npos) ? "/" : sourcePart.substr(0, slash + 1);
   auto split = [](const std::string& p) {
     std::vector<std::string> v;
     std::stringstream ss(p);
@@ -201,15 +208,19 @@ Package Package::load(const std::string& path, const Limits& limits) {
   if (!in) refuse(path, std::string("it cannot be opened (") + std::strerror(errno) + ").");
   std::string bytes(static_cast<std::size_t>(size), '\0');
   in.read(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-  if (static_cast<std::uint64_t>(in.gcount()) != size) refuse(path, "it could not be read to its end.");
+  if (static_cast<std::uint64_t>(in.gcount()) != size)
+    refuse(path, "it could not be read to its end.");
   return fromBytes(bytes, path, limits);
 }
 
-Package Package::fromBytes(const std::string& zipBytes, const std::string& file, const Limits& limits) {
+Package Package::fromBytes(const std::string& zipBytes, const std::string& file,
+                           const Limits& limits) {
   if (zipBytes.size() >= 4 && static_cast<unsigned char>(zipBytes[0]) == 0xD0 &&
-      static_cast<unsigned char>(zipBytes[1]) == 0xCF && static_cast<unsigned char>(zipBytes[2]) == 0x11 &&
+      static_cast<unsigned char>(zipBytes[1]) == 0xCF &&
+      static_cast<unsigned char>(zipBytes[2]) == 0x11 &&
       static_cast<unsigned char>(zipBytes[3]) == 0xE0)
-    refuse(file, "it is a drawing in the old binary format (.vsd); save it as a .vsdx drawing first.");
+    refuse(file,
+           "it is a drawing in the old binary format (.vsd); save it as a .vsdx drawing first.");
   if (zipBytes.size() < 4 || zipBytes.compare(0, 2, "PK") != 0)
     refuse(file, "it is not a .vsdx drawing (not a zip container).");
 
@@ -247,13 +258,15 @@ Package Package::fromBytes(const std::string& zipBytes, const std::string& file,
     const std::string zipName = st.name;
     if (zipName.empty() || zipName.back() == '/') continue;  // folders are not parts
     const std::string partName = zipName[0] == '/' ? zipName : "/" + zipName;
-    if (!seen.insert(lower(partName)).second) refuse(file, "the entry " + zipName + " appears twice.");
+    if (!seen.insert(lower(partName)).second)
+      refuse(file, "the entry " + zipName + " appears twice.");
     if ((st.valid & ZIP_STAT_ENCRYPTION_METHOD) && st.encryption_method != ZIP_EM_NONE)
       refuse(file, "the entry " + zipName + " is encrypted.");
     const std::uint64_t usize = (st.valid & ZIP_STAT_SIZE) ? st.size : 0;
     const std::uint64_t csize = (st.valid & ZIP_STAT_COMP_SIZE) ? st.comp_size : 0;
     if (usize > limits.maxPartBytes)
-      refuse(file, "the entry " + zipName + " is absurdly large (" + std::to_string(usize) + " bytes).");
+      refuse(file,
+             "the entry " + zipName + " is absurdly large (" + std::to_string(usize) + " bytes).");
     if (usize > limits.ratioFloorBytes && (csize == 0 || usize / csize > limits.maxRatio))
       refuse(file, "the entry " + zipName + " has an absurd compression ratio.");
     total += usize;
@@ -262,7 +275,8 @@ Package Package::fromBytes(const std::string& zipBytes, const std::string& file,
     std::string bytes(static_cast<std::size_t>(usize), '\0');
     if (usize > 0) {
       std::unique_ptr<zip_file_t, FileCloser> f(zip_fopen_index(za.get(), idx, 0));
-      if (!f) refuse(file, "the entry " + zipName + " cannot be read (" + zip_strerror(za.get()) + ").");
+      if (!f)
+        refuse(file, "the entry " + zipName + " cannot be read (" + zip_strerror(za.get()) + ").");
       const zip_int64_t got = zip_fread(f.get(), bytes.data(), usize);
       char extra = 0;
       if (got < 0 || static_cast<std::uint64_t>(got) != usize || zip_fread(f.get(), &extra, 1) != 0)
@@ -292,12 +306,14 @@ Package Package::fromBytes(const std::string& zipBytes, const std::string& file,
     pkg.parts_.emplace(partName, std::move(p));
   }
 
-  if (!haveTypes) refuse(file, "it has no [Content_Types].xml, so it is not a valid drawing container.");
+  if (!haveTypes)
+    refuse(file, "it has no [Content_Types].xml, so it is not a valid drawing container.");
 
   {
     const pugi::xml_document doc = parseXml(pkg.contentTypesBytes_, file, "[Content_Types].xml");
     const pugi::xml_node types = doc.document_element();
-    if (localName(types.name()) != "Types") refuse(file, "[Content_Types].xml is not a list of content types.");
+    if (localName(types.name()) != "Types")
+      refuse(file, "[Content_Types].xml is not a list of content types.");
     for (const pugi::xml_node n : types.children()) {
       if (n.type() != pugi::node_element) continue;
       const auto ln = localName(n.name());
@@ -337,17 +353,18 @@ Package Package::fromBytes(const std::string& zipBytes, const std::string& file,
         try {
           r.target = resolveTarget(source, rawTarget);
         } catch (const std::invalid_argument&) {
-          refuse(file, "the relationship " + r.id + " in " + relsName + " points outside the container.");
+          refuse(file,
+                 "the relationship " + r.id + " in " + relsName + " points outside the container.");
         }
         const auto found = partsByLower.find(lower(r.target));
         if (found != partsByLower.end()) {
           r.target = found->second;
         } else if (r.type.rfind(kVisioRels, 0) == 0) {
-          refuse(file, "the relationship " + r.id + " in " + relsName + " names the missing part " + r.target + ".");
+          refuse(file, "the relationship " + r.id + " in " + relsName + " names the missing part " +
+                           r.target + ".");
         }
         // Other writers leave document properties or thumbnails out but keep
         // their relationships; such a dangling one is kept as it was.
-
       }
       list.push_back(std::move(r));
     }
@@ -380,7 +397,8 @@ Package Package::fromBytes(const std::string& zipBytes, const std::string& file,
     const Relationship& r = list[top.next++];
     if (r.external) continue;
     if (onPath.count(r.target))
-      refuse(file, "the relationship " + r.id + " of " + top.part + " loops back to " + r.target + ".");
+      refuse(file,
+             "the relationship " + r.id + " of " + top.part + " loops back to " + r.target + ".");
     if (done.count(r.target) == 0 && pkg.parts_.count(r.target)) {
       onPath.insert(r.target);
       path.push_back({r.target, 0});
@@ -395,7 +413,9 @@ std::string Package::defaultContentType(const std::string& partName) const {
   return {};
 }
 
-bool Package::has(const std::string& partName) const { return parts_.count(partName) != 0; }
+bool Package::has(const std::string& partName) const {
+  return parts_.count(partName) != 0;
+}
 
 const Part& Package::part(const std::string& partName) const {
   const auto it = parts_.find(partName);
@@ -421,22 +441,26 @@ const std::vector<Relationship>& Package::relationships(const std::string& sourc
   return it == rels_.end() ? none : it->second;
 }
 
-std::optional<std::string> Package::target(const std::string& sourcePart, const std::string& type) const {
+std::optional<std::string> Package::target(const std::string& sourcePart,
+                                           const std::string& type) const {
   for (const auto& r : relationships(sourcePart))
     if (r.type == type) return r.target;
   return std::nullopt;
 }
 
-std::optional<std::string> Package::targetById(const std::string& sourcePart, const std::string& id) const {
+std::optional<std::string> Package::targetById(const std::string& sourcePart,
+                                               const std::string& id) const {
   for (const auto& r : relationships(sourcePart))
     if (r.id == id) return r.target;
   return std::nullopt;
 }
 
-void Package::setPart(const std::string& partName, const std::string& contentType, std::string bytes) {
-  if (partName.empty() || partName[0] != '/' || partName.back() == '/' || relsSource(partName) != "" ||
-      lower(partName) == "/[content_types].xml")
-    throw Error(errkind::kFile, "\"" + partName + "\" cannot be used as the name of a drawing part.");
+void Package::setPart(const std::string& partName, const std::string& contentType,
+                      std::string bytes) {
+  if (partName.empty() || partName[0] != '/' || partName.back() == '/' ||
+      relsSource(partName) != "" || lower(partName) == "/[content_types].xml")
+    throw Error(errkind::kFile,
+                "\"" + partName + "\" cannot be used as the name of a drawing part.");
   auto it = parts_.find(partName);
   if (it != parts_.end()) {
     if (it->second.bytes == bytes && it->second.contentType == contentType) return;
@@ -476,7 +500,8 @@ std::string Package::addRelationship(const std::string& sourcePart, const std::s
 
 bool Package::changed() const {
   if (!changedRels_.empty()) return true;
-  return std::any_of(parts_.begin(), parts_.end(), [](const auto& kv) { return kv.second.changed; });
+  return std::any_of(parts_.begin(), parts_.end(),
+                     [](const auto& kv) { return kv.second.changed; });
 }
 
 std::string Package::contentTypesXml() const {
@@ -501,7 +526,8 @@ std::string Package::contentTypesXml() const {
   for (const Part* p : needs) {
     pugi::xml_node found;
     for (pugi::xml_node n : types.children()) {
-      if (localName(n.name()) == "Override" && lower(n.attribute("PartName").value()) == lower(p->name)) {
+      if (localName(n.name()) == "Override" &&
+          lower(n.attribute("PartName").value()) == lower(p->name)) {
         found = n;
         break;
       }
@@ -523,7 +549,8 @@ std::string Package::relsXml(const std::string& source) const {
   std::set<std::string> present;
   if (orig != originalRelsBytes_.end()) {
     doc.load_buffer(orig->second.data(), orig->second.size());
-    for (const pugi::xml_node n : doc.document_element().children()) present.insert(n.attribute("Id").value());
+    for (const pugi::xml_node n : doc.document_element().children())
+      present.insert(n.attribute("Id").value());
   } else {
     doc.append_child("Relationships").append_attribute("xmlns") = kRelsNs;
   }
@@ -533,7 +560,8 @@ std::string Package::relsXml(const std::string& source) const {
     pugi::xml_node n = root.append_child("Relationship");
     n.append_attribute("Id") = r.id.c_str();
     n.append_attribute("Type") = r.type.c_str();
-    n.append_attribute("Target") = (r.external ? r.target : relativeTarget(source, r.target)).c_str();
+    n.append_attribute("Target") =
+        (r.external ? r.target : relativeTarget(source, r.target)).c_str();
     if (r.external) n.append_attribute("TargetMode") = "External";
   }
   return serialize(doc);
@@ -553,8 +581,10 @@ std::string Package::toBytes() const {
   auto relsEntryName = [](const std::string& source) { return relsPartName(source).substr(1); };
   std::map<std::string, std::string> relsByEntry;  // zip name -> source
   for (const auto& [source, list] : rels_)
-    if (!list.empty() || originalRelsBytes_.count(source)) relsByEntry[lower(relsEntryName(source))] = source;
-  for (const auto& [source, bytes] : originalRelsBytes_) relsByEntry[lower(relsEntryName(source))] = source;
+    if (!list.empty() || originalRelsBytes_.count(source))
+      relsByEntry[lower(relsEntryName(source))] = source;
+  for (const auto& [source, bytes] : originalRelsBytes_)
+    relsByEntry[lower(relsEntryName(source))] = source;
 
   auto emit = [&](const std::string& zipName, std::time_t mtime) {
     if (!written.insert(lower(zipName)).second) return;
@@ -577,7 +607,8 @@ std::string Package::toBytes() const {
   zip_error_t err;
   zip_error_init(&err);
   zip_source_t* buf = zip_source_buffer_create(nullptr, 0, 0, &err);
-  if (!buf) throw Error(errkind::kFile, "Cannot build the drawing container: " + zipErrorText(&err));
+  if (!buf)
+    throw Error(errkind::kFile, "Cannot build the drawing container: " + zipErrorText(&err));
   zip_t* za = zip_open_from_source(buf, ZIP_TRUNCATE, &err);
   if (!za) {
     zip_source_free(buf);
@@ -593,7 +624,8 @@ std::string Package::toBytes() const {
   for (const auto& o : outs) {
     zip_source_t* s = zip_source_buffer(za, o.bytes.data(), o.bytes.size(), 0);
     if (!s) fail(o.name);
-    const zip_int64_t idx = zip_file_add(za, o.name.c_str(), s, ZIP_FL_ENC_UTF_8 | ZIP_FL_OVERWRITE);
+    const zip_int64_t idx =
+        zip_file_add(za, o.name.c_str(), s, ZIP_FL_ENC_UTF_8 | ZIP_FL_OVERWRITE);
     if (idx < 0) {
       zip_source_free(s);
       fail(o.name);
@@ -620,7 +652,9 @@ std::string Package::toBytes() const {
   return result;
 }
 
-void Package::save(const std::string& path) const { writeFileAtomically(path, toBytes()); }
+void Package::save(const std::string& path) const {
+  writeFileAtomically(path, toBytes());
+}
 
 #ifdef _WIN32
 // Windows: the same steps with the Win32 file API; paths are UTF-8 here.
@@ -635,9 +669,11 @@ void writeFileAtomically(const std::string& pathIn, std::string_view bytes,
   HANDLE h = INVALID_HANDLE_VALUE;
   fs::path tmp;
   for (int attempt = 0; attempt < 100 && h == INVALID_HANDLE_VALUE; ++attempt) {
-    tmp = folder / (L"." + path.filename().wstring() + L".saving-" + std::to_wstring(GetCurrentProcessId()) + L"-" +
-                    std::to_wstring(GetTickCount64() + static_cast<unsigned>(attempt)));
-    h = CreateFileW(tmp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+    tmp = folder /
+          (L"." + path.filename().wstring() + L".saving-" + std::to_wstring(GetCurrentProcessId()) +
+           L"-" + std::to_wstring(GetTickCount64() + static_cast<unsigned>(attempt)));
+    h = CreateFileW(tmp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL,
+                    nullptr);
     if (h == INVALID_HANDLE_VALUE && GetLastError() != ERROR_FILE_EXISTS) break;
   }
   if (h == INVALID_HANDLE_VALUE) fail("cannot create a file in its folder.");
@@ -683,7 +719,8 @@ void writeFileAtomically(const std::string& pathIn, std::string_view bytes,
     throw Error(errkind::kFile, "The drawing \"" + pathIn + "\" was not saved: " + why);
   };
   const int fd = mkstemp(tmpl.data());
-  if (fd < 0) fail(std::string("cannot create a file in its folder (") + std::strerror(errno) + ").");
+  if (fd < 0)
+    fail(std::string("cannot create a file in its folder (") + std::strerror(errno) + ").");
   const std::string tmp = tmpl;
   try {
     struct stat st {};

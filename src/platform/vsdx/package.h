@@ -15,10 +15,10 @@
 namespace tw::vsdx {
 
 struct Relationship {
-  std::string id;          // "rId1"
-  std::string type;        // full relationship type URI
-  std::string target;      // resolved absolute part name, "/visio/pages/page1.xml"
-  bool external = false;   // TargetMode="External": target is kept as written
+  std::string id;         // "rId1"
+  std::string type;       // full relationship type URI
+  std::string target;     // resolved absolute part name, "/visio/pages/page1.xml"
+  bool external = false;  // TargetMode="External": target is kept as written
 };
 
 struct Part {
@@ -87,14 +87,14 @@ class Package {
   std::string relsXml(const std::string& source) const;
   std::string defaultContentType(const std::string& partName) const;
 
-  std::vector<Entry> order_;                  // zip entries in their original order
-  std::map<std::string, Part> parts_;         // by absolute part name
+  std::vector<Entry> order_;                               // zip entries in their original order
+  std::map<std::string, Part> parts_;                      // by absolute part name
   std::map<std::string, std::vector<Relationship>> rels_;  // by source part
   std::map<std::string, std::string> originalRelsBytes_;   // by source part
   std::set<std::string> changedRels_;                      // sources with added relationships
   std::string contentTypesBytes_;                          // as read
-  std::map<std::string, std::string> defaults_;   // extension (lower case) -> type
-  std::map<std::string, std::string> overrides_;  // part name (lower case) -> type
+  std::map<std::string, std::string> defaults_;            // extension (lower case) -> type
+  std::map<std::string, std::string> overrides_;           // part name (lower case) -> type
   std::string contentTypesName_ = "[Content_Types].xml";
 };
 

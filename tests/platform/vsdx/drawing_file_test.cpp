@@ -49,8 +49,9 @@ std::set<std::string> placedShapes(const Package& pkg, const std::string& sample
     const AutoRef s = shapes.getRef("Item", {i});
     try {
       for (std::int32_t cell : {tw::visXFormPinX, tw::visXFormPinY})
-        tw::FormulaToInt(
-            s.getRef("CellsSRC", {tw::visSectionObject, tw::visRowXFormOut, cell}).get("FormulaU").toText());
+        tw::FormulaToInt(s.getRef("CellsSRC", {tw::visSectionObject, tw::visRowXFormOut, cell})
+                             .get("FormulaU")
+                             .toText());
       ids.insert(std::to_string(s.get("ID").toInt()));
     } catch (const tw::Error&) {
     }
@@ -71,7 +72,8 @@ std::string turnIntoEvents(const std::string& pageXml, const std::set<std::strin
       if (!shape.attribute(attr)) shape.append_attribute(attr);
       shape.attribute(attr) = name.c_str();
     }
-    while (pugi::xml_node old = shape.find_child_by_attribute("Section", "N", "Property")) shape.remove_child(old);
+    while (pugi::xml_node old = shape.find_child_by_attribute("Section", "N", "Property"))
+      shape.remove_child(old);
     pugi::xml_node section = shape.append_child("Section");
     section.append_attribute("N") = "Property";
     for (int row = 0; row < 8; ++row) {
@@ -109,13 +111,26 @@ std::string snapshot(const AutoRef& app) {
     const std::string name = s.get("Name").toText();
     out << s.get("ID").toInt() << " " << name << ":";
     if (tw::IsEventName(name))
-      for (std::int32_t row = 0; row < tw::EventRowCount; ++row) out << " [" << tw::ReadPropFormula(s, row) << "]";
+      for (std::int32_t row = 0; row < tw::EventRowCount; ++row)
+        out << " [" << tw::ReadPropFormula(s, row) << "]";
     const std::int32_t connects = s.getRef("Connects").get("Count").toInt();
     for (std::int32_t j = 1; j <= connects; ++j)
-      out << " ->" << s.getRef("Connects").getRef("Item", {j}).getRef("ToCell").getRef("Shape").get("ID").toInt();
+      out << " ->"
+          << s.getRef("Connects")
+                 .getRef("Item", {j})
+                 .getRef("ToCell")
+                 .getRef("Shape")
+                 .get("ID")
+                 .toInt();
     const std::int32_t from = s.getRef("FromConnects").get("Count").toInt();
     for (std::int32_t j = 1; j <= from; ++j)
-      out << " <-" << s.getRef("FromConnects").getRef("Item", {j}).getRef("FromCell").getRef("Shape").get("ID").toInt();
+      out << " <-"
+          << s.getRef("FromConnects")
+                 .getRef("Item", {j})
+                 .getRef("FromCell")
+                 .getRef("Shape")
+                 .get("ID")
+                 .toInt();
     out << "\n";
   }
   return out.str();
@@ -153,7 +168,8 @@ Renumbered renumberSample(const std::string& sample) {
 }  // namespace
 
 TEST(DrawingFile, RenumberingSampleShapesChangesOnlyTheirPage) {
-  for (const char* sample : {"dh__test4_connectors.vsdx", "lv__testfile3.vsdx", "poi__60489.vsdx"}) {
+  for (const char* sample :
+       {"dh__test4_connectors.vsdx", "lv__testfile3.vsdx", "poi__60489.vsdx"}) {
     SCOPED_TRACE(sample);
     const Renumbered r = renumberSample(sample);
     ASSERT_FALSE(r.numbers.empty());
@@ -170,8 +186,9 @@ TEST(DrawingFile, RenumberingSampleShapesChangesOnlyTheirPage) {
 }
 
 TEST(DrawingFile, SamplesThroughTheModelAreSavedUnchanged) {
-  for (const char* sample : {"dh__test1.vsdx", "dh__test3_house.vsdx", "dh__test6_shape_properties.vsdx",
-                             "lv__tdf136564-WhiteTextBackground.vsdx", "poi__60973.vsdx", "poi__github260.vsdx"}) {
+  for (const char* sample :
+       {"dh__test1.vsdx", "dh__test3_house.vsdx", "dh__test6_shape_properties.vsdx",
+        "lv__tdf136564-WhiteTextBackground.vsdx", "poi__60973.vsdx", "poi__github260.vsdx"}) {
     SCOPED_TRACE(sample);
     const std::string original = readFile(kSamples + "/" + sample);
     Package pkg = Package::fromBytes(original, sample);
@@ -187,9 +204,10 @@ TEST(DrawingFile, SamplesThroughTheModelAreSavedUnchanged) {
 
 TEST(DrawingFile, AProjectDrawingReadsBackAsItWasMade) {
   std::vector<tw::plan::PlanEvent> events(4);
-  const std::array<std::string, 8> tricky = {
-      "P1", "Цех №5", "A&B", "Монтаж \"опор\" <ЛЭП> & 'прочее'", "50%", "строка 1\nстрока 2\r\nстрока 3",
-      "\"\"", "  пробелы  "};
+  const std::array<std::string, 8> tricky = {"P1",   "Цех №5",
+                                             "A&B",  "Монтаж \"опор\" <ЛЭП> & 'прочее'",
+                                             "50%",  "строка 1\nстрока 2\r\nстрока 3",
+                                             "\"\"", "  пробелы  "};
   for (std::size_t i = 0; i < events.size(); ++i) {
     events[i].x = static_cast<std::int32_t>(1 + 3 * i);
     events[i].y = 5;
@@ -220,7 +238,8 @@ TEST(DrawingFile, AProjectDrawingReadsBackAsItWasMade) {
   EXPECT_EQ(snapshot(back->application()), made);
   const AutoRef backShapes = back->application().getRef("ActivePage").getRef("Shapes");
   const AutoRef last = backShapes.getRef("Item", {backShapes.get("Count").toInt()});
-  EXPECT_EQ(tw::StripQuotes(tw::ReadPropFormula(last, tw::RowExtraInfo)), "строка 1\nстрока 2\r\nстрока 3");
+  EXPECT_EQ(tw::StripQuotes(tw::ReadPropFormula(last, tw::RowExtraInfo)),
+            "строка 1\nстрока 2\r\nстрока 3");
   // Loaded and stored with no change, every entry stays as it was.
   back->store(loaded);
   EXPECT_EQ(readZip(loaded.toBytes()), readZip(bytes));
@@ -247,7 +266,8 @@ TEST(DrawingFile, EventsDroppedIntoASampleBringTheirMasters) {
     EXPECT_EQ(snapshot(again->application()), made);
     // The copied masters are parts of their own, with their content type.
     const std::string doc = *back.target("/", kDocRel);
-    const auto masters = back.target(doc, "http://schemas.microsoft.com/visio/2010/relationships/masters");
+    const auto masters =
+        back.target(doc, "http://schemas.microsoft.com/visio/2010/relationships/masters");
     ASSERT_TRUE(masters.has_value());
     int ours = 0;
     for (const auto& r : back.relationships(*masters)) {
@@ -262,8 +282,8 @@ TEST(DrawingFile, EventsDroppedIntoASampleBringTheirMasters) {
     const auto after = entries(saved);
     for (const auto& [name, bytes] : before) {
       if (name.find("pages/") != std::string::npos || name.find("masters") != std::string::npos ||
-          name == "[Content_Types].xml" || name == "visio/_rels/document.xml.rels" || name == "visio/document.xml" ||
-          name.rfind("docProps/app.xml", 0) == 0)
+          name == "[Content_Types].xml" || name == "visio/_rels/document.xml.rels" ||
+          name == "visio/document.xml" || name.rfind("docProps/app.xml", 0) == 0)
         continue;
       EXPECT_TRUE(after.count(name) && after.at(name) == bytes) << name;
     }
@@ -276,12 +296,14 @@ TEST(DrawingFile, StencilFileIsAStencilWithTheTwoMasters) {
   const Package stencil = Package::fromBytes(pkg.toBytes(), "Tarnwick.vssx");
   const std::string doc = *stencil.target("/", kDocRel);
   EXPECT_EQ(stencil.part(doc).contentType, "application/vnd.ms-visio.stencil.main+xml");
-  const auto masters = stencil.target(doc, "http://schemas.microsoft.com/visio/2010/relationships/masters");
+  const auto masters =
+      stencil.target(doc, "http://schemas.microsoft.com/visio/2010/relationships/masters");
   ASSERT_TRUE(masters.has_value());
   pugi::xml_document index;
   index.load_string(stencil.part(*masters).bytes.c_str());
   std::vector<std::string> names;
-  for (const pugi::xml_node m : index.document_element().children("Master")) names.push_back(m.attribute("NameU").value());
+  for (const pugi::xml_node m : index.document_element().children("Master"))
+    names.push_back(m.attribute("NameU").value());
   EXPECT_EQ(names, (std::vector<std::string>{"Событие", "Velmar Connector"}));
   EXPECT_EQ(stencil.relationships(*masters).size(), 2u);
   // Given as a drawing, it is refused.

@@ -34,7 +34,9 @@ std::string rels(const std::string& body) {
          body + "</Relationships>";
 }
 std::string rel(const std::string& id, const std::string& target, const std::string& extra = "") {
-  return R"(<Relationship Id=")" + id + R"(" Type="http://schemas.microsoft.com/visio/2010/relationships/t" Target=")" + target + "\"" + extra + "/>";
+  return R"(<Relationship Id=")" + id +
+         R"(" Type="http://schemas.microsoft.com/visio/2010/relationships/t" Target=")" + target +
+         "\"" + extra + "/>";
 }
 
 // The smallest container: a document with one page reached through relationships.
@@ -76,8 +78,9 @@ std::string refusal(const std::string& zipBytes, const tw::vsdx::Limits& limits 
 class VsdxSave : public ::testing::Test {
  protected:
   void SetUp() override {
-    dir_ = fs::temp_directory_path() / ("tw_vsdx_" + std::to_string(::getpid()) + "_" +
-                                        ::testing::UnitTest::GetInstance()->current_test_info()->name());
+    dir_ = fs::temp_directory_path() /
+           ("tw_vsdx_" + std::to_string(::getpid()) + "_" +
+            ::testing::UnitTest::GetInstance()->current_test_info()->name());
     fs::remove_all(dir_);
     fs::create_directories(dir_);
   }
@@ -87,7 +90,8 @@ class VsdxSave : public ::testing::Test {
   }
   std::vector<std::string> listing() const {
     std::vector<std::string> names;
-    for (const auto& e : fs::directory_iterator(dir_)) names.push_back(e.path().filename().string());
+    for (const auto& e : fs::directory_iterator(dir_))
+      names.push_back(e.path().filename().string());
     std::sort(names.begin(), names.end());
     return names;
   }
@@ -106,7 +110,8 @@ TEST(VsdxSamples, EveryGoodSampleLoadsAndSavesUnchanged) {
     if (name == "lv__recursion-cycle.vsdx" || name == "lv__tab-short-prefix.vsdx") continue;
     const Package pkg = Package::load(entry.path().string());
     ASSERT_FALSE(pkg.partNames().empty());
-    ASSERT_TRUE(pkg.target("/", "http://schemas.microsoft.com/visio/2010/relationships/document").has_value());
+    ASSERT_TRUE(pkg.target("/", "http://schemas.microsoft.com/visio/2010/relationships/document")
+                    .has_value());
     EXPECT_FALSE(pkg.changed());
     // Every entry (parts, relationships, content types) comes back byte for byte, in order.
     const Entries original = readZip(readFile(entry.path().string()));
@@ -138,10 +143,12 @@ TEST(VsdxSamples, DamagedSamplesAreRefusedNamingFileAndProblem) {
 
 TEST(VsdxSamples, RelationshipsResolveToPartsOfTheSample) {
   const Package pkg = Package::load(kSamples + "/poi__60973.vsdx");
-  const auto doc = pkg.target("/", "http://schemas.microsoft.com/visio/2010/relationships/document");
+  const auto doc =
+      pkg.target("/", "http://schemas.microsoft.com/visio/2010/relationships/document");
   ASSERT_EQ(doc, "/visio/document.xml");
   EXPECT_EQ(pkg.part(*doc).contentType, "application/vnd.ms-visio.drawing.main+xml");
-  const auto masters = pkg.target(*doc, "http://schemas.microsoft.com/visio/2010/relationships/masters");
+  const auto masters =
+      pkg.target(*doc, "http://schemas.microsoft.com/visio/2010/relationships/masters");
   ASSERT_EQ(masters, "/visio/masters/masters.xml");
   for (const auto& r : pkg.relationships(*masters)) {
     EXPECT_TRUE(pkg.has(r.target)) << r.target;
@@ -160,23 +167,33 @@ TEST(VsdxRefusals, DamagedOrForeignContainers) {
   const std::vector<Case> cases = {
       {"empty file", "", "not a zip"},
       {"text", "hello, world", "not a zip"},
-      {"old binary drawing", std::string("\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1", 8) + std::string(600, '\0'), "old binary format"},
+      {"old binary drawing",
+       std::string("\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1", 8) + std::string(600, '\0'),
+       "old binary format"},
       {"truncated zip", good.substr(0, good.size() / 2), "zip"},
-      {"no content types", makeZip(without(minimal(), "[Content_Types].xml")), "[Content_Types].xml"},
-      {"content types malformed", makeZip(with(minimal(), "[Content_Types].xml", "<Types><Default")),
+      {"no content types", makeZip(without(minimal(), "[Content_Types].xml")),
+       "[Content_Types].xml"},
+      {"content types malformed",
+       makeZip(with(minimal(), "[Content_Types].xml", "<Types><Default")),
        "malformed XML in part [Content_Types].xml"},
-      {"relationships malformed", makeZip(with(minimal(), "visio/_rels/document.xml.rels", "<Relationships><x></y>")),
+      {"relationships malformed",
+       makeZip(with(minimal(), "visio/_rels/document.xml.rels", "<Relationships><x></y>")),
        "malformed XML in part /visio/_rels/document.xml.rels"},
-      {"missing target", makeZip(without(minimal(), "visio/pages/page1.xml")), "missing part /visio/pages/page1.xml"},
-      {"target above the root", makeZip(with(minimal(), "_rels/.rels", rels(rel("rId1", "../../x.xml")))),
+      {"missing target", makeZip(without(minimal(), "visio/pages/page1.xml")),
+       "missing part /visio/pages/page1.xml"},
+      {"target above the root",
+       makeZip(with(minimal(), "_rels/.rels", rels(rel("rId1", "../../x.xml")))),
        "outside the container"},
       {"relationship to itself",
-       makeZip(with(minimal(), "visio/pages/_rels/pages.xml.rels", rels(rel("rId1", "pages.xml")))), "loops back"},
+       makeZip(with(minimal(), "visio/pages/_rels/pages.xml.rels", rels(rel("rId1", "pages.xml")))),
+       "loops back"},
       {"relationship back to an ancestor",
-       makeZip(with(minimal(), "visio/pages/_rels/page1.xml.rels", rels(rel("rId1", "../document.xml")))),
+       makeZip(with(minimal(), "visio/pages/_rels/page1.xml.rels",
+                    rels(rel("rId1", "../document.xml")))),
        "loops back to /visio/document.xml"},
       {"relationship without target",
-       makeZip(with(minimal(), "_rels/.rels", rels(R"(<Relationship Id="rId1" Type="t"/>)"))), "no Id or no Target"},
+       makeZip(with(minimal(), "_rels/.rels", rels(R"(<Relationship Id="rId1" Type="t"/>)"))),
+       "no Id or no Target"},
       {"duplicate entry", makeZip(with(minimal(), "VISIO/document.xml", "<x/>")), "appears twice"},
   };
   for (const auto& c : cases) {
@@ -213,7 +230,8 @@ TEST(VsdxRefusals, AbsurdSizesRatiosAndCounts) {
   for (int i = 0; i < 10; ++i) many.emplace_back("x/" + std::to_string(i), "x");
   EXPECT_THAT(refusal(makeZip(many), small), HasSubstr("too many entries"));
   // The default limits keep a real drawing's parts.
-  EXPECT_EQ(refusal(makeZip(with(minimal(), "visio/a.bin", std::string(3000, '\0')))), "(accepted)");
+  EXPECT_EQ(refusal(makeZip(with(minimal(), "visio/a.bin", std::string(3000, '\0')))),
+            "(accepted)");
 }
 
 TEST(VsdxRefusals, LongRelationshipChainsAreFollowedAndTheirLoopsFound) {
@@ -223,10 +241,13 @@ TEST(VsdxRefusals, LongRelationshipChainsAreFollowedAndTheirLoopsFound) {
   e = with(e, "visio/pages/_rels/page1.xml.rels", rels(rel("rId1", "/c/0.xml")));
   for (int i = 0; i < n; ++i) {
     e.emplace_back("c/" + std::to_string(i) + ".xml", "<x/>");
-    if (i + 1 < n) e.emplace_back("c/_rels/" + std::to_string(i) + ".xml.rels", rels(rel("rId1", std::to_string(i + 1) + ".xml")));
+    if (i + 1 < n)
+      e.emplace_back("c/_rels/" + std::to_string(i) + ".xml.rels",
+                     rels(rel("rId1", std::to_string(i + 1) + ".xml")));
   }
   EXPECT_EQ(refusal(makeZip(e)), "(accepted)");
-  e.emplace_back("c/_rels/" + std::to_string(n - 1) + ".xml.rels", rels(rel("rId1", "../visio/pages/page1.xml")));
+  e.emplace_back("c/_rels/" + std::to_string(n - 1) + ".xml.rels",
+                 rels(rel("rId1", "../visio/pages/page1.xml")));
   EXPECT_THAT(refusal(makeZip(e)), HasSubstr("loops back to /visio/pages/page1.xml"));
 }
 
@@ -258,8 +279,10 @@ TEST(VsdxTargets, ResolveAndRelativeAreInverse) {
     EXPECT_EQ(tw::vsdx::relativeTarget(c.source, c.absolute), c.written);
   }
   // Forms only a reader meets.
-  EXPECT_EQ(tw::vsdx::resolveTarget("/visio/pages/page1.xml", "/visio/media/a.png"), "/visio/media/a.png");
-  EXPECT_EQ(tw::vsdx::resolveTarget("/visio/pages/page1.xml", "./../media/image%201.png"), "/visio/media/image 1.png");
+  EXPECT_EQ(tw::vsdx::resolveTarget("/visio/pages/page1.xml", "/visio/media/a.png"),
+            "/visio/media/a.png");
+  EXPECT_EQ(tw::vsdx::resolveTarget("/visio/pages/page1.xml", "./../media/image%201.png"),
+            "/visio/media/image 1.png");
   EXPECT_THROW(tw::vsdx::resolveTarget("/a.xml", "../b.xml"), std::invalid_argument);
   EXPECT_EQ(tw::vsdx::relsPartName("/visio/pages/page1.xml"), "/visio/pages/_rels/page1.xml.rels");
   EXPECT_EQ(tw::vsdx::relsPartName("/"), "/_rels/.rels");
@@ -268,8 +291,10 @@ TEST(VsdxTargets, ResolveAndRelativeAreInverse) {
 TEST(VsdxTargets, ADanglingPropertiesRelationshipIsKept) {
   // Some writers list document properties they never wrote; only the drawing's
   // own relationships must lead somewhere.
-  const std::string dangling = R"(<Relationship Id="rId9" Type="http://schemas.openxmlformats.org/package/2006/relationships/metadata/core-properties" Target="docProps/core.xml"/>)";
-  const Entries e = with(minimal(), "_rels/.rels", rels(rel("rId1", "visio/document.xml") + dangling));
+  const std::string dangling =
+      R"(<Relationship Id="rId9" Type="http://schemas.openxmlformats.org/package/2006/relationships/metadata/core-properties" Target="docProps/core.xml"/>)";
+  const Entries e =
+      with(minimal(), "_rels/.rels", rels(rel("rId1", "visio/document.xml") + dangling));
   const Package pkg = Package::fromBytes(makeZip(e), "plan.vsdx");
   EXPECT_EQ(pkg.relationships("/").size(), 2u);
   EXPECT_FALSE(pkg.has("/docProps/core.xml"));
@@ -277,8 +302,9 @@ TEST(VsdxTargets, ADanglingPropertiesRelationshipIsKept) {
 }
 
 TEST(VsdxTargets, ExternalTargetsAreKeptAsWritten) {
-  const Entries e = with(minimal(), "visio/pages/_rels/page1.xml.rels",
-                         rels(rel("rId1", "http://example.com/a?b=1", R"( TargetMode="External")")));
+  const Entries e =
+      with(minimal(), "visio/pages/_rels/page1.xml.rels",
+           rels(rel("rId1", "http://example.com/a?b=1", R"( TargetMode="External")")));
   const Package pkg = Package::fromBytes(makeZip(e), "plan.vsdx");
   const auto& r = pkg.relationships("/visio/pages/page1.xml");
   ASSERT_EQ(r.size(), 1u);
@@ -288,48 +314,62 @@ TEST(VsdxTargets, ExternalTargetsAreKeptAsWritten) {
 
 TEST(VsdxEdit, ChangedAndAddedPartsCarryTheirTypesAndRelationships) {
   Package pkg = Package::fromBytes(makeZip(minimal()), "plan.vsdx");
-  pkg.setPart("/visio/pages/page1.xml", "application/xml", "<PageContents/>");  // same bytes: no change
+  pkg.setPart("/visio/pages/page1.xml", "application/xml",
+              "<PageContents/>");  // same bytes: no change
   EXPECT_FALSE(pkg.changed());
-  pkg.setPart("/visio/pages/page1.xml", "application/vnd.ms-visio.page+xml", "<PageContents><Shapes/></PageContents>");
-  pkg.setPart("/visio/masters/master1.xml", "application/vnd.ms-visio.master+xml", "<MasterContents/>");
+  pkg.setPart("/visio/pages/page1.xml", "application/vnd.ms-visio.page+xml",
+              "<PageContents><Shapes/></PageContents>");
+  pkg.setPart("/visio/masters/master1.xml", "application/vnd.ms-visio.master+xml",
+              "<MasterContents/>");
   pkg.setPart("/visio/masters/masters.xml", "application/vnd.ms-visio.masters+xml", "<Masters/>");
-  EXPECT_EQ(pkg.addRelationship("/visio/document.xml", "http://example/masters", "/visio/masters/masters.xml"), "rId2");
-  const std::string id = pkg.addRelationship("/visio/pages/page1.xml", "http://example/master", "/visio/masters/master1.xml");
+  EXPECT_EQ(pkg.addRelationship("/visio/document.xml", "http://example/masters",
+                                "/visio/masters/masters.xml"),
+            "rId2");
+  const std::string id = pkg.addRelationship("/visio/pages/page1.xml", "http://example/master",
+                                             "/visio/masters/master1.xml");
   EXPECT_TRUE(pkg.changed());
 
   const std::string bytes = pkg.toBytes();
   const Package back = Package::fromBytes(bytes, "saved.vsdx");
   EXPECT_EQ(back.part("/visio/pages/page1.xml").bytes, "<PageContents><Shapes/></PageContents>");
   EXPECT_EQ(back.part("/visio/pages/page1.xml").contentType, "application/vnd.ms-visio.page+xml");
-  EXPECT_EQ(back.part("/visio/masters/master1.xml").contentType, "application/vnd.ms-visio.master+xml");
+  EXPECT_EQ(back.part("/visio/masters/master1.xml").contentType,
+            "application/vnd.ms-visio.master+xml");
   EXPECT_EQ(back.targetById("/visio/pages/page1.xml", id), "/visio/masters/master1.xml");
-  EXPECT_EQ(back.target("/visio/document.xml", "http://example/masters"), "/visio/masters/masters.xml");
-  EXPECT_EQ(back.target("/visio/document.xml", "http://schemas.microsoft.com/visio/2010/relationships/t"),
-            "/visio/pages/pages.xml");
+  EXPECT_EQ(back.target("/visio/document.xml", "http://example/masters"),
+            "/visio/masters/masters.xml");
+  EXPECT_EQ(
+      back.target("/visio/document.xml", "http://schemas.microsoft.com/visio/2010/relationships/t"),
+      "/visio/pages/pages.xml");
 
   // Untouched entries stay byte for byte; the new relationship is written relative to its source.
   std::map<std::string, std::string> saved;
   for (auto& [n, b] : readZip(bytes)) saved[n] = b;
   EXPECT_EQ(saved["_rels/.rels"], minimal()[1].second);
   EXPECT_EQ(saved["visio/pages/_rels/pages.xml.rels"], minimal()[5].second);
-  EXPECT_THAT(saved["visio/pages/_rels/page1.xml.rels"], HasSubstr(R"(Target="../masters/master1.xml")"));
+  EXPECT_THAT(saved["visio/pages/_rels/page1.xml.rels"],
+              HasSubstr(R"(Target="../masters/master1.xml")"));
   EXPECT_THAT(saved["visio/_rels/document.xml.rels"], HasSubstr(R"(Target="pages/pages.xml")"));
 }
 
 TEST(VsdxEdit, AnEmptyPackageBecomesAValidContainer) {
   Package pkg;
-  pkg.setPart("/visio/document.xml", "application/vnd.ms-visio.drawing.main+xml", "<VisioDocument/>");
-  pkg.addRelationship("/", "http://schemas.microsoft.com/visio/2010/relationships/document", "/visio/document.xml");
+  pkg.setPart("/visio/document.xml", "application/vnd.ms-visio.drawing.main+xml",
+              "<VisioDocument/>");
+  pkg.addRelationship("/", "http://schemas.microsoft.com/visio/2010/relationships/document",
+                      "/visio/document.xml");
   const Entries e = readZip(pkg.toBytes());
   ASSERT_FALSE(e.empty());
   EXPECT_EQ(e[0].first, "[Content_Types].xml");
   const Package back = Package::fromBytes(pkg.toBytes(), "new.vsdx");
-  EXPECT_EQ(back.part("/visio/document.xml").contentType, "application/vnd.ms-visio.drawing.main+xml");
+  EXPECT_EQ(back.part("/visio/document.xml").contentType,
+            "application/vnd.ms-visio.drawing.main+xml");
 }
 
 TEST(VsdxEdit, PartNamesThatAreNotPartsAreRejected) {
   Package pkg;
-  for (const char* bad : {"", "visio/x.xml", "/visio/", "/[Content_Types].xml", "/visio/_rels/document.xml.rels"})
+  for (const char* bad :
+       {"", "visio/x.xml", "/visio/", "/[Content_Types].xml", "/visio/_rels/document.xml.rels"})
     EXPECT_THROW(pkg.setPart(bad, "application/xml", "x"), tw::Error) << bad;
 }
 
@@ -338,9 +378,11 @@ TEST_F(VsdxSave, SaveReplacesTheFileAndKeepsItsPermissions) {
   writeFile(path, "old");
   ::chmod(path.c_str(), 0640);
   Package pkg = Package::fromBytes(makeZip(minimal()), "plan.vsdx");
-  pkg.setPart("/visio/pages/page1.xml", "application/xml", "<PageContents><Shapes/></PageContents>");
+  pkg.setPart("/visio/pages/page1.xml", "application/xml",
+              "<PageContents><Shapes/></PageContents>");
   pkg.save(path);
-  EXPECT_EQ(Package::load(path).part("/visio/pages/page1.xml").bytes, "<PageContents><Shapes/></PageContents>");
+  EXPECT_EQ(Package::load(path).part("/visio/pages/page1.xml").bytes,
+            "<PageContents><Shapes/></PageContents>");
   struct stat st {};
   ::stat(path.c_str(), &st);
   EXPECT_EQ(st.st_mode & 0777, 0640u);
@@ -352,7 +394,8 @@ TEST_F(VsdxSave, AFailedSaveLeavesTheOldFileAndNoTemporary) {
   const std::string original = makeZip(minimal());
   writeFile(path, original);
   Package pkg = Package::load(path);
-  pkg.setPart("/visio/pages/page1.xml", "application/xml", "<PageContents><Shapes/></PageContents>");
+  pkg.setPart("/visio/pages/page1.xml", "application/xml",
+              "<PageContents><Shapes/></PageContents>");
   const std::string bytes = pkg.toBytes();
 
   // Failure after the new file is complete, just before it would replace the old one.

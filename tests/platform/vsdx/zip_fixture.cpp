@@ -17,7 +17,8 @@ std::string makeZip(const Entries& entries) {
   zip_source_keep(buf);
   for (const auto& [name, bytes] : entries) {
     zip_source_t* s = zip_source_buffer(za, bytes.data(), bytes.size(), 0);
-    if (zip_file_add(za, name.c_str(), s, ZIP_FL_ENC_UTF_8) < 0) throw std::runtime_error("makeZip: add");
+    if (zip_file_add(za, name.c_str(), s, ZIP_FL_ENC_UTF_8) < 0)
+      throw std::runtime_error("makeZip: add");
   }
   if (zip_close(za) != 0) throw std::runtime_error("makeZip: close");
   zip_source_open(buf);

@@ -20,7 +20,8 @@ int main(int argc, char** argv) {
     std::vector<tw::plan::PlanEvent> events;
     std::vector<std::pair<std::size_t, std::size_t>> links;
     if (args.size() == 6 && args[2] == "--grid")
-      tw::plan::gridPlan(std::stoi(args[3]), std::stoi(args[4]), std::stoul(args[5]), events, links);
+      tw::plan::gridPlan(std::stoi(args[3]), std::stoi(args[4]), std::stoul(args[5]), events,
+                         links);
     else
       tw::plan::demoPlan(events, links);
     auto app = tw::drawapp::DrawingApp::createNew(args[1]);

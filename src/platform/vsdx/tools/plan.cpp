@@ -25,12 +25,17 @@ AutoRef dropEvent(const AutoRef& page, const Masters& m, const PlanEvent& e) {
   return shape;
 }
 
-AutoRef dropConnector(const AutoRef& page, const Masters& m, const AutoRef& from, const AutoRef& to) {
-  const AutoRef c = AutoRef::fromVariant(page.call("Drop", {m.connector.asVariant(), std::int32_t{0}, std::int32_t{0}}));
-  c.getRef("CellsSRC", {visSectionObject, visRowShapeLayout, visSLOLineRouteExt}).put("FormulaU", std::int32_t{1});
-  c.getRef("CellsSRC", {visSectionObject, visRowShapeLayout, visSLORouteStyle}).put("FormulaU", std::int32_t{1});
+AutoRef dropConnector(const AutoRef& page, const Masters& m, const AutoRef& from,
+                      const AutoRef& to) {
+  const AutoRef c = AutoRef::fromVariant(
+      page.call("Drop", {m.connector.asVariant(), std::int32_t{0}, std::int32_t{0}}));
+  c.getRef("CellsSRC", {visSectionObject, visRowShapeLayout, visSLOLineRouteExt})
+      .put("FormulaU", std::int32_t{1});
+  c.getRef("CellsSRC", {visSectionObject, visRowShapeLayout, visSLORouteStyle})
+      .put("FormulaU", std::int32_t{1});
   c.call("SendToBack");
-  c.getRef("Cells", {"BeginX"}).call("GlueTo", {from.getRef("Cells", {"Connections.X1"}).asVariant()});
+  c.getRef("Cells", {"BeginX"})
+      .call("GlueTo", {from.getRef("Cells", {"Connections.X1"}).asVariant()});
   c.getRef("Cells", {"EndX"}).call("GlueTo", {to.getRef("Cells", {"Connections.X2"}).asVariant()});
   return c;
 }
@@ -46,7 +51,8 @@ std::vector<AutoRef> build(const AutoRef& app, const std::vector<PlanEvent>& eve
   return shapes;
 }
 
-void demoPlan(std::vector<PlanEvent>& events, std::vector<std::pair<std::size_t, std::size_t>>& links) {
+void demoPlan(std::vector<PlanEvent>& events,
+              std::vector<std::pair<std::size_t, std::size_t>>& links) {
   struct Row {
     std::int32_t x, y;
     const char* subdivision;
@@ -82,10 +88,12 @@ void demoPlan(std::vector<PlanEvent>& events, std::vector<std::pair<std::size_t,
   events[0].values[RowActualDate] = "12.01.2027";
   events[1].values[RowActualDate] = "22.01.2027";
   events[2].values[RowExtraInfo] = "Поставщик: «Северсталь»";
-  links = {{0, 3}, {1, 3}, {3, 4}, {2, 5}, {4, 6}, {5, 6}, {6, 7}, {4, 8}, {7, 9}, {8, 9}, {0, 10}, {9, 11}, {10, 11}};
+  links = {{0, 3}, {1, 3}, {3, 4}, {2, 5},  {4, 6},  {5, 6},  {6, 7},
+           {4, 8}, {7, 9}, {8, 9}, {0, 10}, {9, 11}, {10, 11}};
 }
 
-void gridPlan(std::int32_t columns, std::int32_t rows, std::size_t linkCount, std::vector<PlanEvent>& events,
+void gridPlan(std::int32_t columns, std::int32_t rows, std::size_t linkCount,
+              std::vector<PlanEvent>& events,
               std::vector<std::pair<std::size_t, std::size_t>>& links) {
   events.clear();
   links.clear();
@@ -94,15 +102,23 @@ void gridPlan(std::int32_t columns, std::int32_t rows, std::size_t linkCount, st
       PlanEvent e;
       e.x = 1 + 2 * c;
       e.y = 1 + 2 * r;
-      e.values = {"", "Отдел " + std::to_string(r % 7 + 1), std::to_string(c) + "." + std::to_string(r),
-                  "Событие плана " + std::to_string(c * rows + r + 1), std::to_string((c * 7 + r) % 101), "",
-                  "01.02.2027", ""};
+      e.values = {"",
+                  "Отдел " + std::to_string(r % 7 + 1),
+                  std::to_string(c) + "." + std::to_string(r),
+                  "Событие плана " + std::to_string(c * rows + r + 1),
+                  std::to_string((c * 7 + r) % 101),
+                  "",
+                  "01.02.2027",
+                  ""};
       events.push_back(e);
     }
   }
-  auto at = [rows](std::int32_t c, std::int32_t r) { return static_cast<std::size_t>(c * rows + r); };
+  auto at = [rows](std::int32_t c, std::int32_t r) {
+    return static_cast<std::size_t>(c * rows + r);
+  };
   for (std::int32_t c = 1; c < columns && links.size() < linkCount; ++c)
-    for (std::int32_t r = 0; r < rows && links.size() < linkCount; ++r) links.emplace_back(at(c - 1, r), at(c, r));
+    for (std::int32_t r = 0; r < rows && links.size() < linkCount; ++r)
+      links.emplace_back(at(c - 1, r), at(c, r));
   for (std::int32_t c = 1; c < columns && links.size() < linkCount; ++c)
     for (std::int32_t r = 0; r < rows && links.size() < linkCount; ++r)
       links.emplace_back(at(c - 1, (r + 1) % rows), at(c, r));

@@ -28,7 +28,8 @@ Masters findMasters(const AutoRef& app);
 
 AutoRef dropEvent(const AutoRef& page, const Masters& m, const PlanEvent& e);
 // A connector from `from` (Connections.X1) to `to` (Connections.X2).
-AutoRef dropConnector(const AutoRef& page, const Masters& m, const AutoRef& from, const AutoRef& to);
+AutoRef dropConnector(const AutoRef& page, const Masters& m, const AutoRef& from,
+                      const AutoRef& to);
 
 // Drops every event, then a connector for every (predecessor, follower) pair
 // of indexes into `events`; returns the event shapes.
@@ -37,11 +38,13 @@ std::vector<AutoRef> build(const AutoRef& app, const std::vector<PlanEvent>& eve
 
 // The demo's plan: a dozen events of a small construction job in four
 // columns, Russian names, connectors from each stage to the next.
-void demoPlan(std::vector<PlanEvent>& events, std::vector<std::pair<std::size_t, std::size_t>>& links);
+void demoPlan(std::vector<PlanEvent>& events,
+              std::vector<std::pair<std::size_t, std::size_t>>& links);
 
 // A large generated plan: `columns` columns of `rows` events, each event
 // joined to one of the previous column, plus extra links up to `linkCount`.
-void gridPlan(std::int32_t columns, std::int32_t rows, std::size_t linkCount, std::vector<PlanEvent>& events,
+void gridPlan(std::int32_t columns, std::int32_t rows, std::size_t linkCount,
+              std::vector<PlanEvent>& events,
               std::vector<std::pair<std::size_t, std::size_t>>& links);
 
 }  // namespace tw::plan
