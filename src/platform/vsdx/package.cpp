@@ -264,6 +264,8 @@ Package Package::fromBytes(const std::string& zipBytes, const std::string& file,
       refuse(file, "the entry " + zipName + " is encrypted.");
     const std::uint64_t usize = (st.valid & ZIP_STAT_SIZE) ? st.size : 0;
     const std::uint64_t csize = (st.valid & ZIP_STAT_COMP_SIZE) ? st.comp_size : 0;
+    if (csize > zipBytes.size())
+      refuse(file, "the entry " + zipName + " claims more data than the container holds.");
     if (usize > limits.maxPartBytes)
       refuse(file,
              "the entry " + zipName + " is absurdly large (" + std::to_string(usize) + " bytes).");

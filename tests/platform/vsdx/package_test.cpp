@@ -212,6 +212,13 @@ TEST(VsdxRefusals, CorruptedCompressedDataIsRefused) {
   ASSERT_NE(at, std::string::npos);
   for (std::size_t i = at + 20; i < at + 40; ++i) zip[i] = static_cast<char>(zip[i] ^ 0x5A);
   EXPECT_THAT(refusal(zip), HasSubstr("big.xml"));
+
+  // A central directory that claims far more data than there is.
+  std::string lying = makeZip(e);
+  const auto central = lying.find("PK\x01\x02");
+  ASSERT_NE(central, std::string::npos);
+  for (std::size_t i = central + 20; i < central + 28; ++i) lying[i] = '\x7f';  // sizes
+  EXPECT_THAT(refusal(lying), HasSubstr("\"plan.vsdx\""));
 }
 
 TEST(VsdxRefusals, AbsurdSizesRatiosAndCounts) {
