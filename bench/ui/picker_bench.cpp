@@ -81,12 +81,13 @@ int main(int argc, char** argv) {
     QApplication::sendEvent(&g, &key);
     g.viewport()->repaint();
     searchMs = static_cast<double>(clock.nsecsElapsed()) / 1e6;
-    if (g.searchText().isEmpty()) std::fprintf(stderr, "bench_picker: the keystroke found nothing\n");
+    if (g.searchText().isEmpty())
+      std::fprintf(stderr, "bench_picker: the keystroke found nothing\n");
     f.done(tw::TfrmCore_SelectForm::mrCancel);
   });
   clock.start();
   d.Execute();
-  std::printf("picker rows=%d open_s=%.3f sort_s=%.3f search_ms=%.2f peak_mb=%.1f\n", rows, openS, sortS, searchMs,
-              peakMb());
+  std::printf("picker rows=%d open_s=%.3f sort_s=%.3f search_ms=%.2f peak_mb=%.1f\n", rows, openS,
+              sortS, searchMs, peakMb());
   return 0;
 }

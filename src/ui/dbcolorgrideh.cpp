@@ -31,7 +31,8 @@ const QString kSortWarning = QStringLiteral(
 class ColorGridDelegate final : public QStyledItemDelegate {
  public:
   explicit ColorGridDelegate(TDBColorGridEh* grid) : QStyledItemDelegate(grid), grid_(grid) {}
-  void paint(QPainter* p, const QStyleOptionViewItem& option, const QModelIndex& index) const override {
+  void paint(QPainter* p, const QStyleOptionViewItem& option,
+             const QModelIndex& index) const override {
     QColor background;
     GridFont font;
     grid_->cellParams(grid_->dataColumn(index.column()), index.row(), background, font);
@@ -41,9 +42,11 @@ class ColorGridDelegate final : public QStyledItemDelegate {
     p->setPen(font.color);
     const QRect text = option.rect.adjusted(3, 1, -3, -1);
     const auto align = Qt::Alignment(index.data(Qt::TextAlignmentRole).toInt());
-    const QString shown = option.fontMetrics.elidedText(index.data().toString(), Qt::ElideRight, text.width());
-    p->drawText(text, static_cast<int>(align | Qt::TextSingleLine), QFontMetrics(font.font).elidedText(
-        index.data().toString(), Qt::ElideRight, text.width()));
+    const QString shown =
+        option.fontMetrics.elidedText(index.data().toString(), Qt::ElideRight, text.width());
+    p->drawText(
+        text, static_cast<int>(align | Qt::TextSingleLine),
+        QFontMetrics(font.font).elidedText(index.data().toString(), Qt::ElideRight, text.width()));
     static_cast<void>(shown);
     p->restore();
   }
@@ -105,8 +108,9 @@ class TitleHeader final : public QHeaderView {
     }
     p->save();
     p->setPen(palette().color(QPalette::ButtonText));
-    p->drawText(textRect, static_cast<int>((col.titleAlignment & Qt::AlignHorizontal_Mask) | Qt::AlignVCenter |
-                                           Qt::TextWordWrap),
+    p->drawText(textRect,
+                static_cast<int>((col.titleAlignment & Qt::AlignHorizontal_Mask) |
+                                 Qt::AlignVCenter | Qt::TextWordWrap),
                 title);
     p->restore();
   }
@@ -137,7 +141,8 @@ class IndicatorHeader final : public QHeaderView {
     p->setPen(Qt::NoPen);
     p->setBrush(palette().color(QPalette::ButtonText));
     const QPoint c = rect.center();
-    p->drawPolygon(QPolygon({QPoint(c.x() - 2, c.y() - 4), QPoint(c.x() - 2, c.y() + 4), QPoint(c.x() + 3, c.y())}));
+    p->drawPolygon(QPolygon(
+        {QPoint(c.x() - 2, c.y() - 4), QPoint(c.x() - 2, c.y() + 4), QPoint(c.x() + 3, c.y())}));
     p->restore();
   }
 
@@ -171,7 +176,8 @@ TDBColorGridEh::TDBColorGridEh(QWidget* parent) : QTableView(parent), model_(new
   });
   setRowHeightEh(0, 0);
   const GridFont plain{QFont(), QColor(0, 0, 0)};
-  selectedRowFont_ = markedSelectedRowFont_ = markedSelectedCellFont_ = selectedCellFont_ = markedFont_ = plain;
+  selectedRowFont_ = markedSelectedRowFont_ = markedSelectedCellFont_ = selectedCellFont_ =
+      markedFont_ = plain;
 }
 
 TDBColorGridEh::~TDBColorGridEh() = default;
@@ -183,7 +189,8 @@ void TDBColorGridEh::applyDesignDefaults() {
   const QPalette pal = palette();
   selectedCellColor_ = pal.color(QPalette::Highlight);
   selectedRowColor_ = pal.color(QPalette::Base);
-  markedColor_ = markedSelectedCellColor_ = markedSelectedRowColor_ = pal.color(QPalette::Highlight);
+  markedColor_ = markedSelectedCellColor_ = markedSelectedRowColor_ =
+      pal.color(QPalette::Highlight);
   selectedCellFont_ = GridFont{font(), pal.color(QPalette::HighlightedText)};
   selectedRowFont_ = GridFont{font(), pal.color(QPalette::Text)};
   markedFont_ = markedSelectedCellFont_ = markedSelectedRowFont_ = selectedCellFont_;
@@ -195,16 +202,46 @@ void TDBColorGridEh::changed() {
   viewport()->update();
 }
 
-void TDBColorGridEh::setSelectedCellColor(const QColor& c) { selectedCellColor_ = c; changed(); }
-void TDBColorGridEh::setSelectedRowColor(const QColor& c) { selectedRowColor_ = c; changed(); }
-void TDBColorGridEh::setMarkedColor(const QColor& c) { markedColor_ = c; changed(); }
-void TDBColorGridEh::setMarkedSelectedCellColor(const QColor& c) { markedSelectedCellColor_ = c; changed(); }
-void TDBColorGridEh::setMarkedSelectedRowColor(const QColor& c) { markedSelectedRowColor_ = c; changed(); }
-void TDBColorGridEh::setSelectedRowFont(const GridFont& f) { selectedRowFont_ = f; changed(); }
-void TDBColorGridEh::setMarkedSelectedRowFont(const GridFont& f) { markedSelectedRowFont_ = f; changed(); }
-void TDBColorGridEh::setMarkedSelectedCellFont(const GridFont& f) { markedSelectedCellFont_ = f; changed(); }
-void TDBColorGridEh::setSelectedCellFont(const GridFont& f) { selectedCellFont_ = f; changed(); }
-void TDBColorGridEh::setMarkedFont(const GridFont& f) { markedFont_ = f; changed(); }
+void TDBColorGridEh::setSelectedCellColor(const QColor& c) {
+  selectedCellColor_ = c;
+  changed();
+}
+void TDBColorGridEh::setSelectedRowColor(const QColor& c) {
+  selectedRowColor_ = c;
+  changed();
+}
+void TDBColorGridEh::setMarkedColor(const QColor& c) {
+  markedColor_ = c;
+  changed();
+}
+void TDBColorGridEh::setMarkedSelectedCellColor(const QColor& c) {
+  markedSelectedCellColor_ = c;
+  changed();
+}
+void TDBColorGridEh::setMarkedSelectedRowColor(const QColor& c) {
+  markedSelectedRowColor_ = c;
+  changed();
+}
+void TDBColorGridEh::setSelectedRowFont(const GridFont& f) {
+  selectedRowFont_ = f;
+  changed();
+}
+void TDBColorGridEh::setMarkedSelectedRowFont(const GridFont& f) {
+  markedSelectedRowFont_ = f;
+  changed();
+}
+void TDBColorGridEh::setMarkedSelectedCellFont(const GridFont& f) {
+  markedSelectedCellFont_ = f;
+  changed();
+}
+void TDBColorGridEh::setSelectedCellFont(const GridFont& f) {
+  selectedCellFont_ = f;
+  changed();
+}
+void TDBColorGridEh::setMarkedFont(const GridFont& f) {
+  markedFont_ = f;
+  changed();
+}
 
 void TDBColorGridEh::setSupressSelColor(bool on) {
   supressSelColor_ = on;
@@ -253,7 +290,8 @@ void TDBColorGridEh::endColumnsUpdate() {
 }
 
 void TDBColorGridEh::setColumnVisible(int modelColumn, bool visible) {
-  if (modelColumn < 0 || modelColumn >= columnCountEh() || visible == columnVisible(modelColumn)) return;
+  if (modelColumn < 0 || modelColumn >= columnCountEh() || visible == columnVisible(modelColumn))
+    return;
   if (!visible) {
     column(modelColumn).hiddenWidth = horizontalHeader()->sectionSize(modelColumn);
     horizontalHeader()->hideSection(modelColumn);
@@ -263,7 +301,9 @@ void TDBColorGridEh::setColumnVisible(int modelColumn, bool visible) {
   }
 }
 
-bool TDBColorGridEh::columnVisible(int modelColumn) const { return !horizontalHeader()->isSectionHidden(modelColumn); }
+bool TDBColorGridEh::columnVisible(int modelColumn) const {
+  return !horizontalHeader()->isSectionHidden(modelColumn);
+}
 
 int TDBColorGridEh::columnWidth(int modelColumn) const {
   if (modelColumn < 0 || modelColumn >= columnCountEh()) return 0;
@@ -273,8 +313,10 @@ int TDBColorGridEh::columnWidth(int modelColumn) const {
 
 void TDBColorGridEh::setColumnWidthEh(int modelColumn, int width) {
   if (modelColumn < 0 || modelColumn >= columnCountEh()) return;
-  if (columnVisible(modelColumn)) horizontalHeader()->resizeSection(modelColumn, width);
-  else column(modelColumn).hiddenWidth = width;
+  if (columnVisible(modelColumn))
+    horizontalHeader()->resizeSection(modelColumn, width);
+  else
+    column(modelColumn).hiddenWidth = width;
 }
 
 QColor TDBColorGridEh::columnColor(int modelColumn) const {
@@ -285,12 +327,17 @@ QColor TDBColorGridEh::columnColor(int modelColumn) const {
   return palette().color(QPalette::Base);
 }
 
-int TDBColorGridEh::dataColumn(int modelColumn) const { return horizontalHeader()->visualIndex(modelColumn); }
-int TDBColorGridEh::modelColumn(int dataCol) const { return horizontalHeader()->logicalIndex(dataCol); }
+int TDBColorGridEh::dataColumn(int modelColumn) const {
+  return horizontalHeader()->visualIndex(modelColumn);
+}
+int TDBColorGridEh::modelColumn(int dataCol) const {
+  return horizontalHeader()->logicalIndex(dataCol);
+}
 
 // --- highlight --------------------------------------------------------------
 
-bool TDBColorGridEh::baseHighlight(int row, bool selected, QColor& background, GridFont& font) const {
+bool TDBColorGridEh::baseHighlight(int row, bool selected, QColor& background,
+                                   GridFont& font) const {
   const bool marked = multiSelect_ && model_->source() && marks_.contains(model_->bookmark(row));
   if (!selected && !marked) return false;
   background = palette().color(QPalette::Highlight);
@@ -303,7 +350,8 @@ bool TDBColorGridEh::GetHighlightParams(int dataCol, int row, bool selected, QCo
   const bool result = baseHighlight(row, selected, background, font);
   const bool alreadyColoured = background != columnColor(modelColumn(dataCol));
   if (defaultPainting_) return result;
-  const bool marked = multiSelect_ && model_->source() != nullptr && marks_.contains(model_->bookmark(row));
+  const bool marked =
+      multiSelect_ && model_->source() != nullptr && marks_.contains(model_->bookmark(row));
   if (marked) {
     background = markedColor_;
     font = markedFont_;
@@ -328,7 +376,8 @@ void TDBColorGridEh::cellParams(int dataCol, int row, QColor& background, GridFo
   background = columnColor(modelColumn(dataCol));
   font = GridFont{this->font(), palette().color(QPalette::Text)};
   if (OnGetCellParams) OnGetCellParams(dataCol, row, background, font);
-  const bool selected = row == currentRow() && (rowSelect_ || modelColumn(dataCol) == currentIndex().column());
+  const bool selected =
+      row == currentRow() && (rowSelect_ || modelColumn(dataCol) == currentIndex().column());
   GetHighlightParams(dataCol, row, selected, background, font);
 }
 
@@ -352,13 +401,17 @@ std::vector<int> TDBColorGridEh::markedBookmarks() const {
   return out;
 }
 
-bool TDBColorGridEh::isMarked(int row) const { return marks_.contains(model_->bookmark(row)); }
+bool TDBColorGridEh::isMarked(int row) const {
+  return marks_.contains(model_->bookmark(row));
+}
 
 void TDBColorGridEh::setMarked(int row, bool marked) {
   const int b = model_->bookmark(row);
   if (b < 0 || !multiSelect_) return;
-  if (marked) marks_.insert(b);
-  else marks_.remove(b);
+  if (marked)
+    marks_.insert(b);
+  else
+    marks_.remove(b);
   viewport()->update();
 }
 
@@ -367,7 +420,9 @@ void TDBColorGridEh::clearMarks() {
   viewport()->update();
 }
 
-int TDBColorGridEh::currentRow() const { return currentIndex().isValid() ? currentIndex().row() : -1; }
+int TDBColorGridEh::currentRow() const {
+  return currentIndex().isValid() ? currentIndex().row() : -1;
+}
 
 void TDBColorGridEh::setCurrentRow(int row) {
   if (row < 0 || row >= model_->rowCount()) return;
@@ -417,12 +472,14 @@ void TDBColorGridEh::keyPressEvent(QKeyEvent* event) {
     return;
   }
   const QString text = event->text();
-  const bool plain = !(event->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier));
+  const bool plain =
+      !(event->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier));
   if (plain && event->key() == Qt::Key_Backspace && !searchText_.isEmpty()) {
     searchText_.chop(1);
     return;
   }
-  if (plain && !text.isEmpty() && text.at(0).isPrint() && !(text == QLatin1String(" ") && searchText_.isEmpty())) {
+  if (plain && !text.isEmpty() && text.at(0).isPrint() &&
+      !(text == QLatin1String(" ") && searchText_.isEmpty())) {
     incrementalSearch(text);
     return;
   }
@@ -433,8 +490,10 @@ void TDBColorGridEh::keyPressEvent(QKeyEvent* event) {
   }
   const int before = currentRow();
   QTableView::keyPressEvent(event);
-  if (multiSelect_ && (event->modifiers() & Qt::ShiftModifier) && before >= 0 && currentRow() != before) {
-    for (int r = std::min(before, currentRow()); r <= std::max(before, currentRow()); ++r) setMarked(r, true);
+  if (multiSelect_ && (event->modifiers() & Qt::ShiftModifier) && before >= 0 &&
+      currentRow() != before) {
+    for (int r = std::min(before, currentRow()); r <= std::max(before, currentRow()); ++r)
+      setMarked(r, true);
   }
 }
 
@@ -459,7 +518,8 @@ bool TDBColorGridEh::titleBandPress(const QPoint& pos) const {
 bool TDBColorGridEh::eventFilter(QObject* watched, QEvent* event) {
   if (watched == horizontalHeader()->viewport() && event->type() == QEvent::MouseButtonPress)
     titlePressModifiers_ = static_cast<QMouseEvent*>(event)->modifiers();  // Ctrl adds to the sort
-  if (watched == horizontalHeader()->viewport() && event->type() == QEvent::MouseButtonPress && !SortInEditMode) {
+  if (watched == horizontalHeader()->viewport() && event->type() == QEvent::MouseButtonPress &&
+      !SortInEditMode) {
     const auto* mouse = static_cast<QMouseEvent*>(event);
     if (titleBandPress(mouse->position().toPoint()) && dataSetEditing_ && dataSetEditing_()) {
       messageBoxes().show(MsgIcon::Warning, QStringLiteral("Предупреждение"), kSortWarning);
@@ -650,7 +710,9 @@ void TDBColorGridEh::fitColumns() {
       const int c = shown[i];
       const int least = std::max(MinAutoFitWidth, column(c).minWidth);
       int w = i + 1 == shown.size() ? avail - used
-                                    : static_cast<int>(static_cast<long long>(std::max(horizontalHeader()->sectionSize(c), 1)) * avail / total);
+                                    : static_cast<int>(static_cast<long long>(std::max(
+                                                           horizontalHeader()->sectionSize(c), 1)) *
+                                                       avail / total);
       w = std::max(w, least);
       horizontalHeader()->resizeSection(c, w);
       used += w;
@@ -678,7 +740,8 @@ void TDBColorGridEh::StoreGridLayout(QSettings& s, const QString& section) const
   s.endGroup();
 }
 
-void TDBColorGridEh::LoadGridLayout(QSettings& s, const QString& section, TDBGridEhRestoreParams params) {
+void TDBColorGridEh::LoadGridLayout(QSettings& s, const QString& section,
+                                    TDBGridEhRestoreParams params) {
   if (params == 0) return;
   s.beginGroup(section);
   struct Stored {
@@ -708,10 +771,14 @@ void TDBColorGridEh::LoadGridLayout(QSettings& s, const QString& section, TDBGri
   bool resort = false;
   for (const Stored& st : stored) {
     GridColumn& col = column(st.column);
-    if (hasParam(params, GridRestoreParam::grpColWidthsEh) && st.width > 0) setColumnWidthEh(st.column, st.width);
-    if (hasParam(params, GridRestoreParam::grpColVisibleEh)) setColumnVisible(st.column, st.visible != 0);
+    if (hasParam(params, GridRestoreParam::grpColWidthsEh) && st.width > 0)
+      setColumnWidthEh(st.column, st.width);
+    if (hasParam(params, GridRestoreParam::grpColVisibleEh))
+      setColumnVisible(st.column, st.visible != 0);
     if (hasParam(params, GridRestoreParam::grpSortMarkerEh)) {
-      col.sortMarker = st.marker == 1 ? SortMarker::Down : st.marker == 2 ? SortMarker::Up : SortMarker::None;
+      col.sortMarker = st.marker == 1   ? SortMarker::Down
+                       : st.marker == 2 ? SortMarker::Up
+                                        : SortMarker::None;
       col.sortIndex = col.sortMarker == SortMarker::None ? 0 : st.sortIndex;
       resort = true;
     }
@@ -720,7 +787,8 @@ void TDBColorGridEh::LoadGridLayout(QSettings& s, const QString& section, TDBGri
   }
   if (hasParam(params, GridRestoreParam::grpColIndexEh)) {
     std::vector<Stored> byIndex = stored;
-    std::stable_sort(byIndex.begin(), byIndex.end(), [](const Stored& a, const Stored& b) { return a.index < b.index; });
+    std::stable_sort(byIndex.begin(), byIndex.end(),
+                     [](const Stored& a, const Stored& b) { return a.index < b.index; });
     movingBack_ = true;  // restoring is not a user's move
     for (const Stored& st : byIndex) {
       const int target = std::clamp(st.index, 0, columnCountEh() - 1);

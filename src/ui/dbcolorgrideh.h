@@ -39,13 +39,15 @@ using TDBGridEhRestoreParams = unsigned;
 constexpr TDBGridEhRestoreParams operator|(GridRestoreParam a, GridRestoreParam b) {
   return static_cast<unsigned>(a) | static_cast<unsigned>(b);
 }
-constexpr bool hasParam(TDBGridEhRestoreParams set, GridRestoreParam p) { return (set & static_cast<unsigned>(p)) != 0; }
+constexpr bool hasParam(TDBGridEhRestoreParams set, GridRestoreParam p) {
+  return (set & static_cast<unsigned>(p)) != 0;
+}
 
 enum class SortMarker { None = 0, Down = 1, Up = 2 };  // stored as these numbers
 
 // Per column (by the model's column): what the form sets up.
 struct GridColumn {
-  QString title;  // empty: the field name
+  QString title;             // empty: the field name
   bool titleButton = false;  // a press on the title sorts
   QColor color;              // invalid: the window colour
   Qt::Alignment titleAlignment = Qt::AlignLeft;
@@ -129,7 +131,8 @@ class TDBColorGridEh : public QTableView {
   // For the data cell (dataCol, row): `selected` is the cell's draw state
   // (inside the selection: the current cell, or with row selection the whole
   // current row). Changes background and font; returns the base's decision.
-  bool GetHighlightParams(int dataCol, int row, bool selected, QColor& background, GridFont& font) const;
+  bool GetHighlightParams(int dataCol, int row, bool selected, QColor& background,
+                          GridFont& font) const;
   // The colour and font a cell is painted with, all steps included.
   void cellParams(int dataCol, int row, QColor& background, GridFont& font) const;
   QColor columnColor(int modelColumn) const;
@@ -196,7 +199,8 @@ class TDBColorGridEh : public QTableView {
   bool supressSelColor_ = false;
   QColor selectedCellColor_{0, 0, 0}, selectedRowColor_{0, 0, 0}, markedColor_{0, 0, 0},
       markedSelectedCellColor_{0, 0, 0}, markedSelectedRowColor_{0, 0, 0};
-  GridFont selectedRowFont_, markedSelectedRowFont_, markedSelectedCellFont_, selectedCellFont_, markedFont_;
+  GridFont selectedRowFont_, markedSelectedRowFont_, markedSelectedCellFont_, selectedCellFont_,
+      markedFont_;
 
   bool multiSelect_ = false;
   bool rowSelect_ = false;

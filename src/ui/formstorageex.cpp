@@ -85,13 +85,14 @@ QString TFormStorageEx::iniPathFor(const QString& iniFileName) {
   QString rel = iniFileName;
   rel.replace(QLatin1Char('\\'), QLatin1Char('/'));
   if (rel.startsWith(QLatin1String("Software/"), Qt::CaseInsensitive)) rel = rel.mid(9);
-  return QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) + QLatin1Char('/') + rel +
-         QStringLiteral(".ini");
+  return QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) +
+         QLatin1Char('/') + rel + QStringLiteral(".ini");
 }
 
 std::unique_ptr<QSettings> TFormStorageEx::openKey(const QString& iniFileName) {
 #ifdef _WIN32
-  return std::make_unique<QSettings>(QStringLiteral("HKEY_CURRENT_USER\\") + iniFileName, QSettings::NativeFormat);
+  return std::make_unique<QSettings>(QStringLiteral("HKEY_CURRENT_USER\\") + iniFileName,
+                                     QSettings::NativeFormat);
 #else
   return std::make_unique<QSettings>(iniPathFor(iniFileName), QSettings::IniFormat);
 #endif
@@ -105,7 +106,8 @@ void TFormStorageEx::applySizeLimits() {
 void TFormStorageEx::StoreFormPlacement() {
   if (Active && !restored_) return;
   std::unique_ptr<QSettings> s =
-      UseRegistry ? openKey(IniFileName) : std::make_unique<QSettings>(IniFileName, QSettings::IniFormat);
+      UseRegistry ? openKey(IniFileName)
+                  : std::make_unique<QSettings>(IniFileName, QSettings::IniFormat);
   const QString section = IniSection.isEmpty() ? formClassName() : IniSection;
   const QSize screen = screenSize(owner_);
   const QRect frame = owner_->frameGeometry();
@@ -113,11 +115,13 @@ void TFormStorageEx::StoreFormPlacement() {
   // The normal position is the outer window; while maximised, the size it
   // returns to.
   QRect normal = owner_->isMaximized() || owner_->isMinimized() ? owner_->normalGeometry() : inner;
-  normal.adjust(frame.left() - inner.left(), frame.top() - inner.top(), frame.right() - inner.right(),
-                frame.bottom() - inner.bottom());
+  normal.adjust(frame.left() - inner.left(), frame.top() - inner.top(),
+                frame.right() - inner.right(), frame.bottom() - inner.bottom());
   int showCmd = kShowNormal;
-  if (owner_->isMaximized()) showCmd = kShowMaximized;
-  else if (owner_->isMinimized()) showCmd = kShowMinimized;
+  if (owner_->isMaximized())
+    showCmd = kShowMaximized;
+  else if (owner_->isMinimized())
+    showCmd = kShowMinimized;
 
   s->beginGroup(section);
   s->setValue(kFormVersion, QString::number(Version));
@@ -143,13 +147,15 @@ void TFormStorageEx::StoreFormPlacement() {
   saveStep(*s);
   s->sync();
   if (s->status() != QSettings::NoError)
-    throw Error(errkind::kGeneral, "Failed to write the window placement to \"" + IniFileName.toStdString() + "\".");
+    throw Error(errkind::kGeneral,
+                "Failed to write the window placement to \"" + IniFileName.toStdString() + "\".");
 }
 
 void TFormStorageEx::LoadFormPlacement() {
   applySizeLimits();
   std::unique_ptr<QSettings> s =
-      UseRegistry ? openKey(IniFileName) : std::make_unique<QSettings>(IniFileName, QSettings::IniFormat);
+      UseRegistry ? openKey(IniFileName)
+                  : std::make_unique<QSettings>(IniFileName, QSettings::IniFormat);
   restored_ = true;
   const QString section = IniSection.isEmpty() ? formClassName() : IniSection;
   s->beginGroup(section);

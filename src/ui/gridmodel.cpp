@@ -18,17 +18,26 @@ QString displayText(const QVariant& v) {
       return dt.time() == QTime(0, 0) ? dt.toString(QStringLiteral("dd.MM.yyyy"))
                                       : dt.toString(QStringLiteral("dd.MM.yyyy hh:mm:ss"));
     }
-    case QMetaType::QDate: return v.toDate().toString(QStringLiteral("dd.MM.yyyy"));
-    default: return v.toString();
+    case QMetaType::QDate:
+      return v.toDate().toString(QStringLiteral("dd.MM.yyyy"));
+    default:
+      return v.toString();
   }
 }
 
 bool isNumber(const QVariant& v) {
   switch (v.typeId()) {
-    case QMetaType::Int: case QMetaType::UInt: case QMetaType::LongLong: case QMetaType::ULongLong:
-    case QMetaType::Double: case QMetaType::Float: case QMetaType::Short: case QMetaType::UShort:
+    case QMetaType::Int:
+    case QMetaType::UInt:
+    case QMetaType::LongLong:
+    case QMetaType::ULongLong:
+    case QMetaType::Double:
+    case QMetaType::Float:
+    case QMetaType::Short:
+    case QMetaType::UShort:
       return true;
-    default: return false;
+    default:
+      return false;
   }
 }
 
@@ -37,7 +46,8 @@ bool isNumber(const QVariant& v) {
 QVariant MemoryGridSource::value(int row, int column) const {
   if (row < 0 || row >= rowCount()) return {};
   const auto& r = rows_[static_cast<std::size_t>(row)];
-  return column >= 0 && column < static_cast<int>(r.size()) ? r[static_cast<std::size_t>(column)] : QVariant();
+  return column >= 0 && column < static_cast<int>(r.size()) ? r[static_cast<std::size_t>(column)]
+                                                            : QVariant();
 }
 
 GridModel::GridModel(QObject* parent) : QAbstractTableModel(parent) {
@@ -79,15 +89,23 @@ void GridModel::setSource(GridSource* source) {
     source_->fetchMore(kFetchChunk - source_->rowCount());
   fetched_ = source_ ? source_->rowCount() : 0;
   endResetModel();
-  if (source_ && source_->canFetchMore()) background_.start();
-  else background_.stop();
+  if (source_ && source_->canFetchMore())
+    background_.start();
+  else
+    background_.stop();
 }
 
-void GridModel::reload() { setSource(source_); }
+void GridModel::reload() {
+  setSource(source_);
+}
 
-int GridModel::shownRows() const { return fetched_; }
+int GridModel::shownRows() const {
+  return fetched_;
+}
 
-int GridModel::rowCount(const QModelIndex& parent) const { return parent.isValid() ? 0 : shownRows(); }
+int GridModel::rowCount(const QModelIndex& parent) const {
+  return parent.isValid() ? 0 : shownRows();
+}
 
 int GridModel::columnCount(const QModelIndex& parent) const {
   return parent.isValid() || !source_ ? 0 : source_->columnCount();
@@ -103,12 +121,15 @@ int GridModel::rowOfBookmark(int bookmark) const {
   if (order_.empty()) return bookmark;
   if (rowOf_.size() != order_.size()) {  // built when first asked for
     rowOf_.assign(order_.size(), -1);
-    for (std::size_t i = 0; i < order_.size(); ++i) rowOf_[static_cast<std::size_t>(order_[i])] = static_cast<int>(i);
+    for (std::size_t i = 0; i < order_.size(); ++i)
+      rowOf_[static_cast<std::size_t>(order_[i])] = static_cast<int>(i);
   }
   return rowOf_[static_cast<std::size_t>(bookmark)];
 }
 
-QString GridModel::fieldName(int column) const { return source_ ? source_->fieldName(column) : QString(); }
+QString GridModel::fieldName(int column) const {
+  return source_ ? source_->fieldName(column) : QString();
+}
 
 QString GridModel::text(int row, int column) const {
   const int b = bookmark(row);
@@ -120,7 +141,8 @@ QVariant GridModel::data(const QModelIndex& index, int role) const {
   if (role == Qt::DisplayRole || role == Qt::ToolTipRole) return text(index.row(), index.column());
   if (role == Qt::TextAlignmentRole) {
     const QVariant v = source_->value(bookmark(index.row()), index.column());
-    return isNumber(v) ? QVariant(Qt::AlignRight | Qt::AlignVCenter) : QVariant(Qt::AlignLeft | Qt::AlignVCenter);
+    return isNumber(v) ? QVariant(Qt::AlignRight | Qt::AlignVCenter)
+                       : QVariant(Qt::AlignLeft | Qt::AlignVCenter);
   }
   return {};
 }
@@ -150,7 +172,8 @@ void GridModel::fetchAllRows() {
 }
 
 const std::vector<QString>& GridModel::foldedColumn(int column) {
-  if (folded_.size() < static_cast<std::size_t>(columnCount())) folded_.resize(static_cast<std::size_t>(columnCount()));
+  if (folded_.size() < static_cast<std::size_t>(columnCount()))
+    folded_.resize(static_cast<std::size_t>(columnCount()));
   auto& col = folded_[static_cast<std::size_t>(column)];
   col.reserve(static_cast<std::size_t>(fetched_));
   for (int r = static_cast<int>(col.size()); r < fetched_; ++r)
@@ -186,9 +209,12 @@ void GridModel::sortBy(const QList<SortKey>& keys) {
       c.numbers.reserve(static_cast<std::size_t>(fetched_));
       for (int r = 0; r < fetched_ && c.numeric; ++r) {
         const QVariant v = source_->value(r, k.column);
-        if (v.isNull()) c.numbers.push_back(-1e300);
-        else if (isNumber(v)) c.numbers.push_back(v.toDouble());
-        else c.numeric = false;
+        if (v.isNull())
+          c.numbers.push_back(-1e300);
+        else if (isNumber(v))
+          c.numbers.push_back(v.toDouble());
+        else
+          c.numeric = false;
       }
       if (!c.numeric) c.texts = &foldedColumn(k.column);
       cols.push_back(std::move(c));
@@ -200,10 +226,12 @@ void GridModel::sortBy(const QList<SortKey>& keys) {
       for (const Column& c : cols) {
         int cmp = 0;
         if (c.numeric) {
-          const double x = c.numbers[static_cast<std::size_t>(a)], y = c.numbers[static_cast<std::size_t>(b)];
+          const double x = c.numbers[static_cast<std::size_t>(a)],
+                       y = c.numbers[static_cast<std::size_t>(b)];
           cmp = x < y ? -1 : (y < x ? 1 : 0);
         } else {
-          cmp = (*c.texts)[static_cast<std::size_t>(a)].compare((*c.texts)[static_cast<std::size_t>(b)]);
+          cmp = (*c.texts)[static_cast<std::size_t>(a)].compare(
+              (*c.texts)[static_cast<std::size_t>(b)]);
         }
         if (cmp != 0) return c.descending ? cmp > 0 : cmp < 0;
       }
@@ -213,7 +241,8 @@ void GridModel::sortBy(const QList<SortKey>& keys) {
   QModelIndexList after;
   after.reserve(before.size());
   for (qsizetype i = 0; i < before.size(); ++i)
-    after.push_back(index(rowOfBookmark(beforeBookmarks[static_cast<std::size_t>(i)]), before[i].column()));
+    after.push_back(
+        index(rowOfBookmark(beforeBookmarks[static_cast<std::size_t>(i)]), before[i].column()));
   changePersistentIndexList(before, after);
   emit layoutChanged({}, QAbstractItemModel::VerticalSortHint);
 }
@@ -225,14 +254,19 @@ int GridModel::findPrefix(int column, const QString& prefix, int from) {
   // Sorted ascending by this text column first: the matches are one run.
   if (primaryIsText_ && keys_.front().column == column && !keys_.front().descending && from == 0 &&
       !texts.empty()) {
-    const auto less = [&](int row, const QString& p) { return texts[static_cast<std::size_t>(order_[static_cast<std::size_t>(row)])] < p; };
+    const auto less = [&](int row, const QString& p) {
+      return texts[static_cast<std::size_t>(order_[static_cast<std::size_t>(row)])] < p;
+    };
     int lo = 0, hi = fetched_;
     while (lo < hi) {
       const int mid = lo + (hi - lo) / 2;
-      if (less(mid, folded)) lo = mid + 1;
-      else hi = mid;
+      if (less(mid, folded))
+        lo = mid + 1;
+      else
+        hi = mid;
     }
-    if (lo < fetched_ && texts[static_cast<std::size_t>(order_[static_cast<std::size_t>(lo)])].startsWith(folded))
+    if (lo < fetched_ &&
+        texts[static_cast<std::size_t>(order_[static_cast<std::size_t>(lo)])].startsWith(folded))
       return lo;
     return -1;
   }
@@ -241,7 +275,8 @@ int GridModel::findPrefix(int column, const QString& prefix, int from) {
   return -1;
 }
 
-int GridModel::findText(int column, const QString& text, int from, bool caseSensitive, bool wholeCell) {
+int GridModel::findText(int column, const QString& text, int from, bool caseSensitive,
+                        bool wholeCell) {
   if (!source_ || text.isEmpty()) return -1;
   fetchAllRows();
   const Qt::CaseSensitivity cs = caseSensitive ? Qt::CaseSensitive : Qt::CaseInsensitive;

@@ -57,7 +57,8 @@ class GridModel : public QAbstractTableModel {
   int rowCount(const QModelIndex& parent = {}) const override;
   int columnCount(const QModelIndex& parent = {}) const override;
   QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
-  QVariant headerData(int section, Qt::Orientation orientation, int role = Qt::DisplayRole) const override;
+  QVariant headerData(int section, Qt::Orientation orientation,
+                      int role = Qt::DisplayRole) const override;
   bool canFetchMore(const QModelIndex& parent) const override;
   void fetchMore(const QModelIndex& parent) override;
 
@@ -69,7 +70,7 @@ class GridModel : public QAbstractTableModel {
   void sortBy(const QList<SortKey>& keys);
   const QList<SortKey>& sortKeys() const { return keys_; }
 
-  int bookmark(int row) const;         // source row of a shown row, -1 if none
+  int bookmark(int row) const;            // source row of a shown row, -1 if none
   int rowOfBookmark(int bookmark) const;  // shown row of a source row, -1 if none
 
   // First shown row at or after `from` whose text in `column` begins with
@@ -87,10 +88,10 @@ class GridModel : public QAbstractTableModel {
 
   GridSource* source_ = nullptr;
   int fetched_ = 0;
-  std::vector<int> order_;  // shown row -> source row; empty while unsorted
+  std::vector<int> order_;          // shown row -> source row; empty while unsorted
   mutable std::vector<int> rowOf_;  // source row -> shown row, built lazily
   QList<SortKey> keys_;
-  bool primaryIsText_ = false;  // the first key's column sorted as text
+  bool primaryIsText_ = false;                // the first key's column sorted as text
   std::vector<std::vector<QString>> folded_;  // per column, case-folded text
   QTimer background_;
 };

@@ -5,7 +5,9 @@
 
 namespace tw {
 
-TRzBackground::TRzBackground(QWidget* parent) : QWidget(parent) { setAttribute(Qt::WA_OpaquePaintEvent); }
+TRzBackground::TRzBackground(QWidget* parent) : QWidget(parent) {
+  setAttribute(Qt::WA_OpaquePaintEvent);
+}
 
 void TRzBackground::paintEvent(QPaintEvent* /*event*/) {
   QPainter p(this);

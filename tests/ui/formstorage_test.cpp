@@ -37,13 +37,15 @@ class FormStorageTest : public ::testing::Test {
   void SetUp() override {
     test::qtApp();
     QStandardPaths::setTestModeEnabled(true);
-    QDir(QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) + "/Vek").removeRecursively();
+    QDir(QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) + "/Vek")
+        .removeRecursively();
     source = std::make_unique<MemoryGridSource>(
         QStringList{"KOD", "NAMZAD"},
         std::vector<std::vector<QVariant>>{{1, QStringLiteral("б")}, {2, QStringLiteral("а")}});
   }
   void TearDown() override {
-    QDir(QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) + "/Vek").removeRecursively();
+    QDir(QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) + "/Vek")
+        .removeRecursively();
   }
   std::unique_ptr<TfrmTwoGrids> makeForm() {
     auto form = std::make_unique<TfrmTwoGrids>();
@@ -91,8 +93,10 @@ TEST_F(FormStorageTest, StoresPlacementAndEveryGridSection) {
   EXPECT_EQ(parts[0].toInt(), form->frameGeometry().left());
   EXPECT_EQ(parts[2].toInt() - parts[0].toInt(), form->frameGeometry().width());
   const QSize screen = form->screen()->size();
-  EXPECT_EQ(s->value(place + QStringLiteral("NormPos(%1x%2)").arg(screen.width()).arg(screen.height())).toString(),
-            norm);
+  EXPECT_EQ(
+      s->value(place + QStringLiteral("NormPos(%1x%2)").arg(screen.width()).arg(screen.height()))
+          .toString(),
+      norm);
   EXPECT_EQ(s->value(place + "MinMaxPos").toString(), "-1,-1,-1,-1");
 
   EXPECT_EQ(s->value("TfrmTwoGridsgrdA/Default").toString(), "25,1");
@@ -128,7 +132,8 @@ TEST_F(FormStorageTest, RestoreParamsChooseWhatGridLayoutsApply) {
   EXPECT_EQ(form->grids[0]->horizontalHeader()->sectionSize(0), width);
   EXPECT_EQ(form->grids[0]->verticalHeader()->defaultSectionSize(), height);
 
-  form->storage->RestoreParams = GridRestoreParam::grpColWidthsEh | GridRestoreParam::grpRowHeightEh;
+  form->storage->RestoreParams =
+      GridRestoreParam::grpColWidthsEh | GridRestoreParam::grpRowHeightEh;
   form->storage->LoadFormPlacement();
   EXPECT_EQ(form->grids[0]->horizontalHeader()->sectionSize(0), 150);
   EXPECT_EQ(form->grids[0]->rowHeightEh(), 30);

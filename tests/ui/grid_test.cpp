@@ -24,10 +24,13 @@ void typeText(QWidget* w, const QString& text) {
 }
 
 const QColor kColumn(217, 233, 240);
-const QColor kSelCell(1, 1, 1), kSelRow(2, 2, 2), kMarked(3, 3, 3), kMarkSelCell(4, 4, 4), kMarkSelRow(5, 5, 5);
-GridFont fontOf(int r) { return GridFont{QFont(), QColor(r, 100, 100)}; }
-const GridFont kFSelCell = fontOf(11), kFSelRow = fontOf(12), kFMarked = fontOf(13), kFMarkSelCell = fontOf(14),
-               kFMarkSelRow = fontOf(15);
+const QColor kSelCell(1, 1, 1), kSelRow(2, 2, 2), kMarked(3, 3, 3), kMarkSelCell(4, 4, 4),
+    kMarkSelRow(5, 5, 5);
+GridFont fontOf(int r) {
+  return GridFont{QFont(), QColor(r, 100, 100)};
+}
+const GridFont kFSelCell = fontOf(11), kFSelRow = fontOf(12), kFMarked = fontOf(13),
+               kFMarkSelCell = fontOf(14), kFMarkSelRow = fontOf(15);
 
 class GridTest : public ::testing::Test {
  protected:
@@ -66,7 +69,8 @@ class GridTest : public ::testing::Test {
   }
   std::vector<int> shownKeys() const {
     std::vector<int> keys;
-    for (int r = 0; r < grid->gridModel()->rowCount(); ++r) keys.push_back(grid->gridModel()->text(r, 0).toInt());
+    for (int r = 0; r < grid->gridModel()->rowCount(); ++r)
+      keys.push_back(grid->gridModel()->text(r, 0).toInt());
     return keys;
   }
   QPoint titleCentre(int column) const {
@@ -167,7 +171,8 @@ TEST_F(GridTest, CodeCreatedGridPaintsLikeBaseUntilAPropertyIsSet) {
   QColor bg;
   GridFont f;
   grid->cellParams(0, 1, bg, f);
-  EXPECT_EQ(bg, grid->palette().color(QPalette::Highlight));  // the current cell, as the base paints it
+  EXPECT_EQ(bg,
+            grid->palette().color(QPalette::Highlight));  // the current cell, as the base paints it
   grid->cellParams(1, 1, bg, f);
   EXPECT_EQ(bg, kColumn);  // the rest of the current row is not the grid's business yet
   grid->setSelectedRowColor(kSelRow);
@@ -185,11 +190,13 @@ TEST_F(GridTest, TitlePressesSortReverseAndAddColumns) {
   EXPECT_EQ(shownKeys(), (std::vector<int>{7, 5, 3, 2, 1}));
   // Sort by CODE; Ctrl+click adds KOD, ascending first.
   QTest::mouseClick(grid->horizontalHeader()->viewport(), Qt::LeftButton, {}, titleCentre(2));
-  QTest::mouseClick(grid->horizontalHeader()->viewport(), Qt::LeftButton, Qt::ControlModifier, titleCentre(0));
+  QTest::mouseClick(grid->horizontalHeader()->viewport(), Qt::LeftButton, Qt::ControlModifier,
+                    titleCentre(0));
   EXPECT_EQ(shownKeys(), (std::vector<int>{1, 5, 3, 7, 2}));
   EXPECT_EQ(grid->column(2).sortIndex, 1);
   EXPECT_EQ(grid->column(0).sortIndex, 2);
-  QTest::mouseClick(grid->horizontalHeader()->viewport(), Qt::LeftButton, Qt::ControlModifier, titleCentre(0));
+  QTest::mouseClick(grid->horizontalHeader()->viewport(), Qt::LeftButton, Qt::ControlModifier,
+                    titleCentre(0));
   EXPECT_EQ(shownKeys(), (std::vector<int>{5, 1, 7, 3, 2}));
   EXPECT_EQ(grid->column(2).sortMarker, SortMarker::Down);  // the first key stays
   // A column whose title is not a button does not sort.
@@ -204,15 +211,17 @@ TEST_F(GridTest, MarksFollowTheirRowsThroughSorting) {
   grid->setMarked(2, true);  // key 7
   grid->titleClick(0, false);
   EXPECT_EQ(grid->markedBookmarks(), (std::vector<int>{0, 2}));
-  EXPECT_TRUE(grid->isMarked(2));   // key 3 now third
-  EXPECT_TRUE(grid->isMarked(4));   // key 7 last
+  EXPECT_TRUE(grid->isMarked(2));  // key 3 now third
+  EXPECT_TRUE(grid->isMarked(4));  // key 7 last
   EXPECT_FALSE(grid->isMarked(0));
 }
 
 TEST_F(GridTest, ClicksMarkRowsWithCtrlAndShift) {
   grid->setMultiSelect(true);
   grid->show();
-  auto rowPoint = [&](int row) { return grid->visualRect(grid->gridModel()->index(row, 0)).center(); };
+  auto rowPoint = [&](int row) {
+    return grid->visualRect(grid->gridModel()->index(row, 0)).center();
+  };
   QTest::mouseClick(grid->viewport(), Qt::LeftButton, Qt::ControlModifier, rowPoint(1));
   QTest::mouseClick(grid->viewport(), Qt::LeftButton, Qt::ControlModifier, rowPoint(3));
   EXPECT_EQ(grid->markedBookmarks(), (std::vector<int>{1, 3}));
@@ -233,13 +242,16 @@ TEST_F(GridTest, SortingGuardWhileEditing) {
   ASSERT_EQ(boxes.shown.size(), 1u);
   EXPECT_EQ(boxes.shown[0].icon, MsgIcon::Warning);
   EXPECT_EQ(boxes.shown[0].caption, QStringLiteral("Предупреждение"));
-  EXPECT_EQ(boxes.shown[0].text,
-            QStringLiteral("Для выполнения сортировки необходимо закончить редактирование текущей записи.     "));
+  EXPECT_EQ(
+      boxes.shown[0].text,
+      QStringLiteral(
+          "Для выполнения сортировки необходимо закончить редактирование текущей записи.     "));
   EXPECT_EQ(grid->column(1).sortMarker, SortMarker::None);
   EXPECT_EQ(shownKeys(), (std::vector<int>{3, 1, 7, 5, 2}));
 
   // A press on a data cell reaches the grid.
-  QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, grid->visualRect(grid->gridModel()->index(3, 1)).center());
+  QTest::mouseClick(grid->viewport(), Qt::LeftButton, {},
+                    grid->visualRect(grid->gridModel()->index(3, 1)).center());
   EXPECT_EQ(grid->currentRow(), 3);
   EXPECT_EQ(boxes.shown.size(), 1u);
 
@@ -359,7 +371,9 @@ class LazySource : public GridSource {
   int rowCount() const override { return fetched_; }
   int columnCount() const override { return 1; }
   QString fieldName(int) const override { return "N"; }
-  QVariant value(int row, int) const override { return row < fetched_ ? QVariant(total_ - row) : QVariant(); }
+  QVariant value(int row, int) const override {
+    return row < fetched_ ? QVariant(total_ - row) : QVariant();
+  }
   bool canFetchMore() const override { return fetched_ < total_; }
   int fetchMore(int count) override {
     const int n = std::min(count, total_ - fetched_);

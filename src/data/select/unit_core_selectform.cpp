@@ -15,10 +15,10 @@ namespace tw {
 
 namespace {
 
-const QColor kFixedColor = bgrColor(14734006);      // titles and indicator
-const QColor kSelectedCell = bgrColor(12446884);    // the current cell
-const QColor kMoneyGreen(192, 220, 192);            // the current row
-const QColor kTitledColumn = bgrColor(15788505);    // columns the caller titled
+const QColor kFixedColor = bgrColor(14734006);    // titles and indicator
+const QColor kSelectedCell = bgrColor(12446884);  // the current cell
+const QColor kMoneyGreen(192, 220, 192);          // the current row
+const QColor kTitledColumn = bgrColor(15788505);  // columns the caller titled
 constexpr int kTitleHeight = 40;
 constexpr int kTitledMinWidth = 60;
 constexpr int kTitledMaxWidth = 300;
@@ -44,7 +44,8 @@ TfrmCore_SelectForm::TfrmCore_SelectForm(db::Database& database, QWidget* parent
   qSELECT = std::make_unique<db::Query>(database);
   dsSELECT = std::make_unique<QueryGridSource>(*qSELECT);
 
-  setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
+  setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                 Qt::WindowCloseButtonHint);
   setFont(vclFont(QStringLiteral("MS Sans Serif"), 11));
   setSizeGripEnabled(true);
   QPalette pal = palette();
@@ -70,11 +71,13 @@ TfrmCore_SelectForm::TfrmCore_SelectForm(db::Database& database, QWidget* parent
     if (size != g.verticalHeader()->defaultSectionSize()) g.setRowHeightEh(size, 0);
   });
   g.MinAutoFitWidth = 20;
-  g.setStyleSheet(QStringLiteral(
-      "QHeaderView::section { background: %1; border: none; border-right: 1px solid %2;"
-      " border-bottom: 1px solid %2; padding: 2px; }"
-      "QTableView { gridline-color: %2; background: %3; }")
-                      .arg(kFixedColor.name(), kFixedColor.darker(130).name(), pal.color(QPalette::Button).name()));
+  g.setStyleSheet(
+      QStringLiteral(
+          "QHeaderView::section { background: %1; border: none; border-right: 1px solid %2;"
+          " border-bottom: 1px solid %2; padding: 2px; }"
+          "QTableView { gridline-color: %2; background: %3; }")
+          .arg(kFixedColor.name(), kFixedColor.darker(130).name(),
+               pal.color(QPalette::Button).name()));
   const QPalette gp = g.palette();
   g.setSelectedCellColor(kSelectedCell);
   g.setSelectedRowColor(kMoneyGreen);
@@ -94,7 +97,8 @@ TfrmCore_SelectForm::TfrmCore_SelectForm(db::Database& database, QWidget* parent
   FormStorageEx->Active = false;
   FormStorageEx->MinTrackSize = QSize(193, 293);
   FormStorageEx->MaxTrackSize = QSize(887, 584);
-  FormStorageEx->RestoreParams = GridRestoreParam::grpColWidthsEh | GridRestoreParam::grpRowHeightEh;
+  FormStorageEx->RestoreParams =
+      GridRestoreParam::grpColWidthsEh | GridRestoreParam::grpRowHeightEh;
 }
 
 TfrmCore_SelectForm::~TfrmCore_SelectForm() {
@@ -119,15 +123,19 @@ void TfrmCore_SelectForm::done(int result) {
 }
 
 void TfrmCore_SelectForm::FormShow() {
-  if (Dialog && !Dialog->AutoFit()) grdSELECT->setAutoFitColWidths(false);
-  else if (grdSELECT->autoFitColWidths()) grdSELECT->fitColumns();
+  if (Dialog && !Dialog->AutoFit())
+    grdSELECT->setAutoFitColWidths(false);
+  else if (grdSELECT->autoFitColWidths())
+    grdSELECT->fitColumns();
   const bool rows = qSELECT->isOpen() && !qSELECT->isEmpty();
   btnOK->setEnabled(rows);
   if (rows && grdSELECT->currentRow() < 0) grdSELECT->setCurrentRow(0);
   grdSELECT->setFocus();
 }
 
-void TfrmCore_SelectForm::FormClose() { FormStorageEx->StoreFormPlacement(); }
+void TfrmCore_SelectForm::FormClose() {
+  FormStorageEx->StoreFormPlacement();
+}
 
 void TfrmCore_SelectForm::grdSELECTDblClick() {
   if (!grdSELECT->multiSelect() && qSELECT->isOpen() && !qSELECT->isEmpty()) done(mrOk);
@@ -137,7 +145,8 @@ void TfrmCore_SelectForm::grdSELECTDblClick() {
 
 TSelectDialog::TSelectDialog(const QString& StorageName, db::Database* database)
     : form_(std::make_unique<TfrmCore_SelectForm>(database ? *database : dataModuleDatabase())) {
-  form_->FormStorageEx->IniFileName = QStringLiteral("Software\\Vek\\Forms\\TfrmCore_SelectForm_") + StorageName;
+  form_->FormStorageEx->IniFileName =
+      QStringLiteral("Software\\Vek\\Forms\\TfrmCore_SelectForm_") + StorageName;
   form_->Dialog = this;
 }
 
@@ -158,15 +167,21 @@ void TSelectDialog::setSQLText(const QString& text) {
   form_->grdSELECT->gridModel()->reload();
 }
 
-QString TSelectDialog::Caption() const { return form_->windowTitle(); }
+QString TSelectDialog::Caption() const {
+  return form_->windowTitle();
+}
 
 void TSelectDialog::setCaption(const QString& caption) {
   if (caption != form_->windowTitle()) form_->setWindowTitle(caption);
 }
 
-void TSelectDialog::setShowClearButton(bool show) { form_->btnCLEAR->setVisible(show); }
+void TSelectDialog::setShowClearButton(bool show) {
+  form_->btnCLEAR->setVisible(show);
+}
 
-bool TSelectDialog::MultiSelect() const { return form_->grdSELECT->multiSelect(); }
+bool TSelectDialog::MultiSelect() const {
+  return form_->grdSELECT->multiSelect();
+}
 
 void TSelectDialog::setMultiSelect(bool on) {
   if (on != MultiSelect()) form_->grdSELECT->setMultiSelect(on);
@@ -206,8 +221,10 @@ bool TSelectDialog::Execute() {
   const int modal = f.exec();
   const bool result = modal == TfrmCore_SelectForm::mrOk || modal == TfrmCore_SelectForm::mrAbort;
   selectedKeys_.clear();
-  if (modal == TfrmCore_SelectForm::mrOk) TakeResult();
-  else if (modal == TfrmCore_SelectForm::mrAbort) ClearResult();
+  if (modal == TfrmCore_SelectForm::mrOk)
+    TakeResult();
+  else if (modal == TfrmCore_SelectForm::mrAbort)
+    ClearResult();
   return result;
 }
 
@@ -243,7 +260,8 @@ void TSelectDialog::TakeResult() {
   db::Query& q = *f.qSELECT;
   resultKeys_.clear();
   resultText_.clear();
-  const std::vector<int> marked = f.grdSELECT->multiSelect() ? f.grdSELECT->markedBookmarks() : std::vector<int>();
+  const std::vector<int> marked =
+      f.grdSELECT->multiSelect() ? f.grdSELECT->markedBookmarks() : std::vector<int>();
   if (marked.empty()) {
     // One row: the current one (also when marking is on but nothing is marked).
     const int bookmark = f.grdSELECT->gridModel()->bookmark(f.grdSELECT->currentRow());

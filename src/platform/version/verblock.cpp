@@ -10,8 +10,8 @@ namespace tw {
 namespace {
 
 constexpr char16_t kRootKey[] = u"VS_VERSION_INFO";
-constexpr std::size_t kHeader = 6;                                // wLength, wValueLength, wType
-constexpr std::size_t kFixedOffset = 40;                          // header + key, padded to 4
+constexpr std::size_t kHeader = 6;        // wLength, wValueLength, wType
+constexpr std::size_t kFixedOffset = 40;  // header + key, padded to 4
 constexpr std::size_t kFixedSize = 13 * 4;
 
 struct Node {
@@ -80,9 +80,9 @@ std::vector<std::uint8_t> BuildVersionBlock(const FixedFileInfo& f, const Versio
   root.key = kRootKey;
   root.type = 0;
   root.valueLength = kFixedSize;
-  for (std::uint32_t v : {f.signature, f.strucVersion, f.fileVersionMS, f.fileVersionLS, f.productVersionMS,
-                          f.productVersionLS, f.fileFlagsMask, f.fileFlags, f.fileOS, f.fileType,
-                          f.fileSubtype, f.fileDateMS, f.fileDateLS})
+  for (std::uint32_t v : {f.signature, f.strucVersion, f.fileVersionMS, f.fileVersionLS,
+                          f.productVersionMS, f.productVersionLS, f.fileFlagsMask, f.fileFlags,
+                          f.fileOS, f.fileType, f.fileSubtype, f.fileDateMS, f.fileDateLS})
     put32(root.value, v);
 
   Node table;
@@ -125,13 +125,15 @@ std::optional<FixedFileInfo> QueryFixedFileInfo(const std::uint8_t* data, std::s
   if (length < kFixedOffset + kFixedSize || length > size) return std::nullopt;
   if (get16(data + 2) != kFixedSize) return std::nullopt;  // no fixed part
   for (std::size_t i = 0; i < std::size(kRootKey); ++i)
-    if (get16(data + kHeader + 2 * i) != static_cast<std::uint16_t>(kRootKey[i])) return std::nullopt;
+    if (get16(data + kHeader + 2 * i) != static_cast<std::uint16_t>(kRootKey[i]))
+      return std::nullopt;
   const std::uint8_t* p = data + kFixedOffset;
   if (get32(p) != kFixedInfoSignature) return std::nullopt;
   FixedFileInfo f;
-  std::uint32_t* fields[] = {&f.signature,     &f.strucVersion,     &f.fileVersionMS, &f.fileVersionLS,
-                             &f.productVersionMS, &f.productVersionLS, &f.fileFlagsMask, &f.fileFlags,
-                             &f.fileOS,        &f.fileType,         &f.fileSubtype,   &f.fileDateMS,
+  std::uint32_t* fields[] = {&f.signature,     &f.strucVersion,     &f.fileVersionMS,
+                             &f.fileVersionLS, &f.productVersionMS, &f.productVersionLS,
+                             &f.fileFlagsMask, &f.fileFlags,        &f.fileOS,
+                             &f.fileType,      &f.fileSubtype,      &f.fileDateMS,
                              &f.fileDateLS};
   for (std::uint32_t* field : fields) {
     *field = get32(p);

@@ -28,7 +28,8 @@ struct VersionStrings {
 };
 
 // The whole block in the little-endian layout of the Windows resource.
-std::vector<std::uint8_t> BuildVersionBlock(const FixedFileInfo& fixed, const VersionStrings& strings);
+std::vector<std::uint8_t> BuildVersionBlock(const FixedFileInfo& fixed,
+                                            const VersionStrings& strings);
 
 // Fixed file information of a block, if it has a valid one.
 std::optional<FixedFileInfo> QueryFixedFileInfo(const std::uint8_t* data, std::size_t size);

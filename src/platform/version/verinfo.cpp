@@ -26,7 +26,8 @@ namespace {
 
 bool sameName(const std::string& a, const std::string& b) {
   return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
-           return std::tolower(static_cast<unsigned char>(x)) == std::tolower(static_cast<unsigned char>(y));
+           return std::tolower(static_cast<unsigned char>(x)) ==
+                  std::tolower(static_cast<unsigned char>(y));
          });
 }
 
@@ -64,7 +65,8 @@ class EmbeddedVersionSource final : public VersionSource {
     pendingName_ = fileName;
     std::ifstream in(fileName, std::ios::binary);
     if (!in) return 0;
-    const std::vector<std::uint8_t> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    const std::vector<std::uint8_t> bytes((std::istreambuf_iterator<char>(in)),
+                                          std::istreambuf_iterator<char>());
     const auto found = FindVersionBlock(bytes.data(), bytes.size());
     if (!found) return 0;
     const auto begin = bytes.begin() + static_cast<std::ptrdiff_t>(found->first);
@@ -105,7 +107,9 @@ VersionSource& versionSource() {
   return installedSource ? *installedSource : real;
 }
 
-void setVersionSource(VersionSource* source) { installedSource = source; }
+void setVersionSource(VersionSource* source) {
+  installedSource = source;
+}
 
 void LoadVersionInfo(const std::string& fileName) {
   UnloadVersionInfo(fileName);
@@ -138,13 +142,15 @@ std::string GetFileVersion(const std::string& fileName) {
 #ifdef _WIN32
   VS_FIXEDFILEINFO* info = nullptr;
   UINT len = 0;
-  if (!data.Data || !VerQueryValueW(data.Data.get(), L"\\", reinterpret_cast<void**>(&info), &len) ||
+  if (!data.Data ||
+      !VerQueryValueW(data.Data.get(), L"\\", reinterpret_cast<void**>(&info), &len) ||
       info == nullptr || len < sizeof(VS_FIXEDFILEINFO))
     return {};
   ms = info->dwFileVersionMS;
   ls = info->dwFileVersionLS;
 #else
-  const auto fixed = QueryFixedFileInfo(data.Data.get(), static_cast<std::size_t>(std::max(data.Size, 0)));
+  const auto fixed =
+      QueryFixedFileInfo(data.Data.get(), static_cast<std::size_t>(std::max(data.Size, 0)));
   if (!fixed) return {};
   ms = fixed->fileVersionMS;
   ls = fixed->fileVersionLS;
@@ -202,7 +208,8 @@ std::string FormatVersion(const std::string& format, const std::uint32_t (&parts
     std::size_t j = i + 1;
     std::size_t index = next;
     std::size_t digitsEnd = j;
-    while (digitsEnd < format.size() && std::isdigit(static_cast<unsigned char>(format[digitsEnd]))) ++digitsEnd;
+    while (digitsEnd < format.size() && std::isdigit(static_cast<unsigned char>(format[digitsEnd])))
+      ++digitsEnd;
     if (digitsEnd < format.size() && format[digitsEnd] == ':' && digitsEnd > j) {
       index = std::stoul(format.substr(j, digitsEnd - j));
       j = digitsEnd + 1;

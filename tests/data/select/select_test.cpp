@@ -79,7 +79,8 @@ class SelectTest : public ::testing::Test {
   }
 
   // Runs Execute with `act` applied to the shown form; `shown` tells whether it was.
-  bool execute(TSelectDialog& d, const std::function<void(TfrmCore_SelectForm&)>& act, bool* shown = nullptr) {
+  bool execute(TSelectDialog& d, const std::function<void(TfrmCore_SelectForm&)>& act,
+               bool* shown = nullptr) {
     bool wasShown = false;
     QTimer timer;
     timer.setSingleShot(true);
@@ -117,20 +118,23 @@ class SelectTest : public ::testing::Test {
 TEST_F(SelectTest, OkTakesCurrentRowAndLeavesQueryOnIt) {
   auto d = subdivisions();
   bool shown = false;
-  const bool ok = execute(*d, [&](TfrmCore_SelectForm& f) {
-    EXPECT_EQ(f.windowTitle(), QStringLiteral("Выбор подразделения"));
-    EXPECT_TRUE(f.btnOK->isEnabled());
-    EXPECT_TRUE(f.btnCLEAR->isVisible());
-    f.grdSELECT->setCurrentRow(rowOfKey(f, 0, "5"));
-    // The form sets the grid's ten colours and fonts: the whole current row
-    // (row selection) in the current cell's green.
-    EXPECT_FALSE(f.grdSELECT->defaultPainting());
-    QColor bg;
-    GridFont font;
-    f.grdSELECT->cellParams(f.grdSELECT->dataColumn(1), f.grdSELECT->currentRow(), bg, font);
-    EXPECT_EQ(bg, QColor(164, 236, 189));
-    click(f.btnOK);
-  }, &shown);
+  const bool ok = execute(
+      *d,
+      [&](TfrmCore_SelectForm& f) {
+        EXPECT_EQ(f.windowTitle(), QStringLiteral("Выбор подразделения"));
+        EXPECT_TRUE(f.btnOK->isEnabled());
+        EXPECT_TRUE(f.btnCLEAR->isVisible());
+        f.grdSELECT->setCurrentRow(rowOfKey(f, 0, "5"));
+        // The form sets the grid's ten colours and fonts: the whole current row
+        // (row selection) in the current cell's green.
+        EXPECT_FALSE(f.grdSELECT->defaultPainting());
+        QColor bg;
+        GridFont font;
+        f.grdSELECT->cellParams(f.grdSELECT->dataColumn(1), f.grdSELECT->currentRow(), bg, font);
+        EXPECT_EQ(bg, QColor(164, 236, 189));
+        click(f.btnOK);
+      },
+      &shown);
   EXPECT_TRUE(shown);
   EXPECT_TRUE(ok);
   EXPECT_EQ(d->ResultKeys(), "(5)");
@@ -188,7 +192,8 @@ TEST_F(SelectTest, MarkedRowsGiveListsOfKeysAndTexts) {
   EXPECT_TRUE(execute(d, [&](TfrmCore_SelectForm& f) {
     for (int row : {rowOfKey(f, 0, "3"), rowOfKey(f, 0, "7")}) {
       const QRect cell = f.grdSELECT->visualRect(f.grdSELECT->gridModel()->index(row, 1));
-      QTest::mouseClick(f.grdSELECT->viewport(), Qt::LeftButton, Qt::ControlModifier, cell.center());
+      QTest::mouseClick(f.grdSELECT->viewport(), Qt::LeftButton, Qt::ControlModifier,
+                        cell.center());
     }
     // A double click with marking on chooses nothing.
     QTest::mouseDClick(f.grdSELECT->viewport(), Qt::LeftButton, Qt::ControlModifier,
@@ -215,7 +220,8 @@ TEST_F(SelectTest, MarkedRowsGiveListsOfKeysAndTexts) {
 
 TEST_F(SelectTest, ColumnsTitledHiddenAndCapped) {
   auto d = classifier();
-  d->AddColumn("NAMZAD", QStringLiteral("Наименование события"));  // registered twice: the later title
+  d->AddColumn("NAMZAD",
+               QStringLiteral("Наименование события"));  // registered twice: the later title
   execute(*d, [&](TfrmCore_SelectForm& f) {
     TDBColorGridEh& g = *f.grdSELECT;
     ASSERT_EQ(g.columnCountEh(), 3);
@@ -259,7 +265,8 @@ TEST_F(SelectTest, EmptySqlTextFailsBeforeAnything) {
   TSelectDialog d("EMPTY", &database);
   bool shown = true;
   try {
-    execute(d, [](TfrmCore_SelectForm&) {}, &shown);
+    execute(
+        d, [](TfrmCore_SelectForm&) {}, &shown);
     FAIL() << "no error";
   } catch (const Error& e) {
     EXPECT_STREQ(e.what(), "SQLText is empty !");
@@ -287,7 +294,9 @@ TEST_F(SelectTest, FailedOpenShowsNothingAndIsTriedAgain) {
   d.setDisplayField("T");
   d.setSQLText("SELECT K, T FROM LATER");
   bool shown = true;
-  EXPECT_THROW(execute(d, [](TfrmCore_SelectForm&) {}, &shown), Error);
+  EXPECT_THROW(execute(
+                   d, [](TfrmCore_SelectForm&) {}, &shown),
+               Error);
   EXPECT_FALSE(shown);
   EXPECT_FALSE(d.Form()->isVisible());
   EXPECT_FALSE(d.Form()->qSELECT->isOpen());
@@ -326,7 +335,7 @@ TEST_F(SelectTest, PickersKeepSeparatePlacementsAndLayouts) {
     execute(*podr, [&](TfrmCore_SelectForm& f) {
       f.move(40, 50);
       f.resize(500, 350);
-      f.grdSELECT->setColumnWidthEh(1, 333);  // above the cap: stored as it stands
+      f.grdSELECT->setColumnWidthEh(1, 333);                // above the cap: stored as it stands
       f.grdSELECT->verticalHeader()->resizeSection(0, 28);  // a row edge dragged
       EXPECT_EQ(f.grdSELECT->rowHeight(3), 28);
       podrFrame = f.frameGeometry();
@@ -342,13 +351,20 @@ TEST_F(SelectTest, PickersKeepSeparatePlacementsAndLayouts) {
   }
   const auto podrKey = TFormStorageEx::openKey("Software\\Vek\\Forms\\TfrmCore_SelectForm_PODR");
   const auto normPos = [](const QRect& r) {
-    return QStringLiteral("%1,%2,%3,%4").arg(r.left()).arg(r.top()).arg(r.left() + r.width()).arg(r.top() + r.height());
+    return QStringLiteral("%1,%2,%3,%4")
+        .arg(r.left())
+        .arg(r.top())
+        .arg(r.left() + r.width())
+        .arg(r.top() + r.height());
   };
   EXPECT_EQ(podrKey->value("TfrmCore_SelectForm/NormPos").toString(), normPos(podrFrame));
   EXPECT_EQ(podrKey->value("TfrmCore_SelectFormgrdSELECT/Default").toString(), "28,0");
-  EXPECT_EQ(podrKey->value("TfrmCore_SelectFormgrdSELECT/grdSELECT.ZO1").toString().section(',', 1, 1), "333");
+  EXPECT_EQ(
+      podrKey->value("TfrmCore_SelectFormgrdSELECT/grdSELECT.ZO1").toString().section(',', 1, 1),
+      "333");
   EXPECT_TRUE(podrKey->contains("TfrmCore_SelectFormgrdSELECT/grdSELECT.KOD"));
-  const auto kodklaKey = TFormStorageEx::openKey("Software\\Vek\\Forms\\TfrmCore_SelectForm_KODKLA");
+  const auto kodklaKey =
+      TFormStorageEx::openKey("Software\\Vek\\Forms\\TfrmCore_SelectForm_KODKLA");
   EXPECT_EQ(kodklaKey->value("TfrmCore_SelectForm/NormPos").toString(), normPos(kodklaFrame));
   EXPECT_NE(podrFrame, kodklaFrame);
 

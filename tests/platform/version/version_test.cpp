@@ -8,7 +8,8 @@
 namespace tw {
 namespace {
 
-std::vector<std::uint8_t> blockFor(std::uint16_t a, std::uint16_t b, std::uint16_t c, std::uint16_t d) {
+std::vector<std::uint8_t> blockFor(std::uint16_t a, std::uint16_t b, std::uint16_t c,
+                                   std::uint16_t d) {
   FixedFileInfo fixed;
   fixed.fileVersionMS = MakeVersion(a, b);
   fixed.fileVersionLS = MakeVersion(c, d);
@@ -53,8 +54,9 @@ TEST_F(VersionTest, PrintsFileVersionOfCachedBlock) {
     std::uint16_t v[4];
     const char* text;
   };
-  for (const Case& c : {Case{{1, 0, 0, 3}, "1.0.0.3"}, Case{{10, 0, 12, 300}, "10.0.12.300"},
-                        Case{{0, 0, 0, 0}, "0.0.0.0"}, Case{{65535, 1, 65535, 2}, "65535.1.65535.2"}}) {
+  for (const Case& c :
+       {Case{{1, 0, 0, 3}, "1.0.0.3"}, Case{{10, 0, 12, 300}, "10.0.12.300"},
+        Case{{0, 0, 0, 0}, "0.0.0.0"}, Case{{65535, 1, 65535, 2}, "65535.1.65535.2"}}) {
     source.blocks["f.exe"] = blockFor(c.v[0], c.v[1], c.v[2], c.v[3]);
     LoadVersionInfo("f.exe");
     EXPECT_EQ(GetFileVersion("f.exe"), c.text);
