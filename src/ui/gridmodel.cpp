@@ -51,17 +51,32 @@ QVariant MemoryGridSource::value(int row, int column) const {
 }
 
 GridModel::GridModel(QObject* parent) : QAbstractTableModel(parent) {
-  // Rows arrive in the background while the first screenful is shown, so
-  // that sorting and searching later find most of them fetched already.
+  // Rows arrive in the background while the first screenful is shown, and
+  // then their sort texts are made, so that a title click later only sorts.
   background_.setInterval(0);
   connect(&background_, &QTimer::timeout, this, [this] {
-    if (!source_ || !source_->canFetchMore()) {
-      background_.stop();
+    if (source_ && source_->canFetchMore()) {
+      source_->fetchMore(kBackgroundChunk);
+      announceFetched();
       return;
     }
-    source_->fetchMore(kBackgroundChunk);
-    announceFetched();
+    if (!source_ || !prepareSortTexts(kBackgroundChunk)) background_.stop();
   });
+}
+
+bool GridModel::prepareSortTexts(int count) {
+  if (folded_.size() < static_cast<std::size_t>(columnCount()))
+    folded_.resize(static_cast<std::size_t>(columnCount()));
+  for (int c = 0; c < columnCount(); ++c) {
+    auto& col = folded_[static_cast<std::size_t>(c)];
+    if (static_cast<int>(col.size()) >= fetched_) continue;
+    col.reserve(static_cast<std::size_t>(fetched_));
+    const int end = std::min(fetched_, static_cast<int>(col.size()) + count);
+    for (int r = static_cast<int>(col.size()); r < end; ++r)
+      col.push_back(displayText(source_->value(r, c)).toCaseFolded());
+    return true;
+  }
+  return false;
 }
 
 void GridModel::announceFetched() {
@@ -167,7 +182,6 @@ void GridModel::fetchAllRows() {
   if (!source_) return;
   while (source_->canFetchMore())
     if (source_->fetchMore(1 << 20) == 0) break;
-  background_.stop();
   announceFetched();
 }
 

@@ -53,6 +53,8 @@ class GridModel : public QAbstractTableModel {
   GridSource* source() const { return source_; }
   // Call when the source's rows changed underneath (re-opened query).
   void reload();
+  // Rows or sort texts still being prepared in the background.
+  bool loading() const { return background_.isActive(); }
 
   int rowCount(const QModelIndex& parent = {}) const override;
   int columnCount(const QModelIndex& parent = {}) const override;
@@ -83,6 +85,8 @@ class GridModel : public QAbstractTableModel {
  private:
   void fetchAllRows();
   void announceFetched();  // tells the view about rows the source fetched
+  // Makes up to `count` more sort texts; false when all are made.
+  bool prepareSortTexts(int count);
   const std::vector<QString>& foldedColumn(int column);
   int shownRows() const;
 
