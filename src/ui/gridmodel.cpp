@@ -1,6 +1,9 @@
 #include "gridmodel.h"
 
+#include "messages.h"
+
 #include <QDateTime>
+#include <exception>
 #include <algorithm>
 #include <numeric>
 
@@ -55,8 +58,8 @@ GridModel::GridModel(QObject* parent) : QAbstractTableModel(parent) {
   // then their sort texts are made, so that a title click later only sorts.
   background_.setInterval(0);
   connect(&background_, &QTimer::timeout, this, [this] {
-    if (source_ && source_->canFetchMore()) {
-      source_->fetchMore(kBackgroundChunk);
+    if (canFetchMore({})) {
+      fetchFromSource(kBackgroundChunk);
       announceFetched();
       return;
     }
@@ -99,12 +102,13 @@ void GridModel::setSource(GridSource* source) {
   order_.clear();
   rowOf_.clear();
   folded_.clear();
+  fetchFailed_ = false;
   // The first screenful comes at once; the view asks for the rest as it scrolls.
   if (source_ && source_->rowCount() < kFetchChunk && source_->canFetchMore())
-    source_->fetchMore(kFetchChunk - source_->rowCount());
+    fetchFromSource(kFetchChunk - source_->rowCount());
   fetched_ = source_ ? source_->rowCount() : 0;
   endResetModel();
-  if (source_ && source_->canFetchMore())
+  if (canFetchMore({}))
     background_.start();
   else
     background_.stop();
@@ -169,19 +173,32 @@ QVariant GridModel::headerData(int section, Qt::Orientation orientation, int rol
 }
 
 bool GridModel::canFetchMore(const QModelIndex& parent) const {
-  return !parent.isValid() && source_ && source_->canFetchMore();
+  return !parent.isValid() && source_ && !fetchFailed_ && source_->canFetchMore();
 }
 
 void GridModel::fetchMore(const QModelIndex& parent) {
   if (parent.isValid() || !source_) return;
-  source_->fetchMore(kFetchChunk);
+  fetchFromSource(kFetchChunk);
   announceFetched();
+}
+
+void GridModel::fetchFromSource(int rows) {
+  try {
+    source_->fetchMore(rows);
+  } catch (const std::exception& e) {
+    fetchFailed_ = true;
+    background_.stop();
+    reportError(e);
+  }
 }
 
 void GridModel::fetchAllRows() {
   if (!source_) return;
-  while (source_->canFetchMore())
-    if (source_->fetchMore(1 << 20) == 0) break;
+  while (canFetchMore({})) {
+    const int before = source_->rowCount();
+    fetchFromSource(1 << 20);
+    if (source_->rowCount() == before) break;
+  }
   announceFetched();
 }
 

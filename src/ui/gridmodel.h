@@ -84,6 +84,10 @@ class GridModel : public QAbstractTableModel {
 
  private:
   void fetchAllRows();
+  // Fetches through the source; a database error ends the fetching for this
+  // result and is reported, keeping the rows that arrived (it never escapes
+  // into Qt's event loop, and is never taken for the end of the rows).
+  void fetchFromSource(int rows);
   void announceFetched();  // tells the view about rows the source fetched
   // Makes up to `count` more sort texts; false when all are made.
   bool prepareSortTexts(int count);
@@ -98,6 +102,7 @@ class GridModel : public QAbstractTableModel {
   bool primaryIsText_ = false;                // the first key's column sorted as text
   std::vector<std::vector<QString>> folded_;  // per column, case-folded text
   QTimer background_;
+  bool fetchFailed_ = false;
 };
 
 }  // namespace tw

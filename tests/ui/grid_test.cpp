@@ -8,6 +8,7 @@
 #include <QTest>
 
 #include "qtapp.h"
+#include "platform/error.h"
 #include "ui/dbcolorgrideh.h"
 
 namespace tw {
@@ -367,7 +368,7 @@ namespace {
 // A source that hands out its rows a chunk at a time, like an open query.
 class LazySource : public GridSource {
  public:
-  explicit LazySource(int total) : total_(total) {}
+  explicit LazySource(int total, int failAt = -1) : total_(total), failAt_(failAt) {}
   int rowCount() const override { return fetched_; }
   int columnCount() const override { return 1; }
   QString fieldName(int) const override { return "N"; }
@@ -376,14 +377,34 @@ class LazySource : public GridSource {
   }
   bool canFetchMore() const override { return fetched_ < total_; }
   int fetchMore(int count) override {
+    if (failAt_ >= 0 && fetched_ >= failAt_) throw Error(errkind::kDatabase, "connection lost");
     const int n = std::min(count, total_ - fetched_);
     fetched_ += n;
     return n;
   }
 
  private:
-  int total_, fetched_ = 0;
+  int total_, failAt_, fetched_ = 0;
 };
+
+TEST(GridModelFetching, AFetchErrorIsReportedOnceAndKeepsTheRowsThatArrived) {
+  test::qtApp();
+  RecordingBoxes boxes;
+  setMessageBoxes(&boxes);
+  LazySource failing(5000, 600);
+  GridModel model;
+  model.setSource(&failing);
+  for (int i = 0; i < 100 && model.loading(); ++i) QCoreApplication::processEvents();
+  EXPECT_FALSE(model.loading());
+  EXPECT_GE(model.rowCount(), 600);
+  EXPECT_LT(model.rowCount(), 5000);
+  EXPECT_FALSE(model.canFetchMore({}));
+  model.sortBy({SortKey{0, false}});  // sorting what there is, without asking again
+  ASSERT_EQ(boxes.shown.size(), 1u);
+  EXPECT_EQ(boxes.shown[0].caption, QStringLiteral("Application Error"));
+  EXPECT_TRUE(boxes.shown[0].text.contains("connection lost"));
+  setMessageBoxes(nullptr);
+}
 
 TEST(GridModelFetching, FirstScreenAtOnceRestInBackgroundAllBeforeSorting) {
   test::qtApp();

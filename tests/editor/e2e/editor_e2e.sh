@@ -45,7 +45,7 @@ window() {
 
 click() {  # window x y: a click at a point of the window's client area
   xdotool mousemove --window "$1" "$2" "$3" click 1
-  sleep 0.2
+  sleep 0.4
 }
 
 # The run reads "tarnwick.ini" beside the executable; without one it warns
@@ -58,7 +58,7 @@ start() {
   fi
   editor=$(window 'Редактор события') || fail "the editor did not open"
   xdotool windowfocus --sync "$editor"
-  sleep 0.3
+  sleep 0.8
 }
 
 finish() {
