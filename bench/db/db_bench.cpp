@@ -44,8 +44,9 @@ double fetchThroughIsql(const QString& path) {
   isql.setStandardOutputFile(QProcess::nullDevice());
   QElapsedTimer t;
   t.start();
-  isql.start(QStringLiteral("isql-fb"), {QStringLiteral("-q"), QStringLiteral("-ch"), QStringLiteral("WIN1251"),
-                                         QStringLiteral("-user"), QStringLiteral("SYSDBA"), path});
+  isql.start(QStringLiteral("isql-fb"),
+             {QStringLiteral("-q"), QStringLiteral("-ch"), QStringLiteral("WIN1251"),
+              QStringLiteral("-user"), QStringLiteral("SYSDBA"), path});
   isql.write(QByteArray(kSql) + ";\n");
   isql.closeWriteChannel();
   isql.waitForFinished(-1);
@@ -64,8 +65,8 @@ int main(int argc, char** argv) {
   const int wanted = argc > 1 ? std::atoi(argv[1]) : 100000;
   QTemporaryDir dir;
   const QString path = dir.filePath(QStringLiteral("classifier.fdb"));
-  if (QProcess::execute(QStringLiteral(TW_MAKE_SAMPLE_DB),
-                        {QStringLiteral("--classifier-rows"), QString::number(wanted), path}) != 0) {
+  if (QProcess::execute(QStringLiteral(TW_MAKE_SAMPLE_DB), {QStringLiteral("--classifier-rows"),
+                                                            QString::number(wanted), path}) != 0) {
     std::fprintf(stderr, "could not make the database\n");
     return 1;
   }

@@ -19,7 +19,9 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
-double seconds(Clock::time_point since) { return std::chrono::duration<double>(Clock::now() - since).count(); }
+double seconds(Clock::time_point since) {
+  return std::chrono::duration<double>(Clock::now() - since).count();
+}
 
 struct SilentBoxes : tw::MessageBoxes {
   void show(tw::MsgIcon, const QString&, const QString&) override {}
@@ -43,7 +45,8 @@ int main(int argc, char** argv) {
   const tw::AutoRef page = tw::VisioApp.getRef("ActivePage");
   std::vector<tw::AutoRef> shapes;
   for (int i = 0; i < events; ++i) {
-    tw::AutoRef s = page.getRef("Drop", {master.asVariant(), std::int32_t{1 + i % 50}, std::int32_t{1 + i / 50}});
+    tw::AutoRef s = page.getRef(
+        "Drop", {master.asVariant(), std::int32_t{1 + i % 50}, std::int32_t{1 + i / 50}});
     std::string number = "P", code = "1.2.";
     number += std::to_string(i + 1);
     code += std::to_string(i);
@@ -57,13 +60,18 @@ int main(int argc, char** argv) {
   // connectors chain the rest of the plan.
   const int edited = events / 2;
   int connectors = 0;
-  for (int k = 1; k <= 5; ++k, ++connectors) tw::DropConnector(tw::VisioApp, shapes[static_cast<std::size_t>(edited - 10 * k)], shapes[static_cast<std::size_t>(edited)]);
+  for (int k = 1; k <= 5; ++k, ++connectors)
+    tw::DropConnector(tw::VisioApp, shapes[static_cast<std::size_t>(edited - 10 * k)],
+                      shapes[static_cast<std::size_t>(edited)]);
   for (int i = 1; connectors < events; ++i, ++connectors)
-    tw::DropConnector(tw::VisioApp, shapes[static_cast<std::size_t>((i - 1) % events)], shapes[static_cast<std::size_t>(i % events == edited ? (i + 1) % events : i % events)]);
+    tw::DropConnector(
+        tw::VisioApp, shapes[static_cast<std::size_t>((i - 1) % events)],
+        shapes[static_cast<std::size_t>(i % events == edited ? (i + 1) % events : i % events)]);
 
   auto counter = std::make_shared<tw::CallCounter>();
   tw::VisioApp = tw::AutoRef(tw::countCalls(app->application().ptr(), counter));
-  tw::CurrentShape = tw::AutoRef(tw::countCalls(shapes[static_cast<std::size_t>(edited)].ptr(), counter));
+  tw::CurrentShape =
+      tw::AutoRef(tw::countCalls(shapes[static_cast<std::size_t>(edited)].ptr(), counter));
   shapes.clear();
 
   // Opening: the form, its eight fields and the predecessor list.
@@ -94,9 +102,11 @@ int main(int argc, char** argv) {
   const auto callsSave = counter->calls;
   delete form;
 
-  std::printf("editor events=%d open_s=%.3f save_s=%.3f calls_open=%llu calls_save=%llu\n", events, openS, saveS,
-              static_cast<unsigned long long>(callsOpen), static_cast<unsigned long long>(callsSave));
-  std::fprintf(stderr, "  (%d connectors, %d marks removed, %d added)\n", connectors, unmarked, marked);
+  std::printf("editor events=%d open_s=%.3f save_s=%.3f calls_open=%llu calls_save=%llu\n", events,
+              openS, saveS, static_cast<unsigned long long>(callsOpen),
+              static_cast<unsigned long long>(callsSave));
+  std::fprintf(stderr, "  (%d connectors, %d marks removed, %d added)\n", connectors, unmarked,
+               marked);
   tw::CurrentShape.reset();
   tw::VisioApp.reset();
   tw::InitialChecks.clear();

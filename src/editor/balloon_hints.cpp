@@ -12,9 +12,9 @@ namespace tw {
 
 namespace {
 
-constexpr int kTail = 8;     // height of the tail
-constexpr int kRadius = 6;   // corner radius
-constexpr int kPad = 6;      // text padding
+constexpr int kTail = 8;    // height of the tail
+constexpr int kRadius = 6;  // corner radius
+constexpr int kPad = 6;     // text padding
 
 class Balloon : public QWidget {
  public:

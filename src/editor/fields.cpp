@@ -116,7 +116,8 @@ void NumericEdit::keyPressEvent(QKeyEvent* e) {
   const QString typed = e->text();
   if (!typed.isEmpty() && typed.at(0).isPrint() && !(e->modifiers() & Qt::ControlModifier)) {
     const QChar c = typed.at(0);
-    if (!c.isDigit() && c != QLatin1Char('-') && c != QLatin1Char('.') && c != QLatin1Char(',')) return;
+    if (!c.isDigit() && c != QLatin1Char('-') && c != QLatin1Char('.') && c != QLatin1Char(','))
+      return;
   }
   QLineEdit::keyPressEvent(e);
 }

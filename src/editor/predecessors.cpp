@@ -11,9 +11,13 @@ std::vector<bool> InitialChecks;
 
 namespace {
 
-std::string rowText(const AutoRef& shape, std::int32_t row) { return StripQuotes(ReadPropFormula(shape, row)); }
+std::string rowText(const AutoRef& shape, std::int32_t row) {
+  return StripQuotes(ReadPropFormula(shape, row));
+}
 
-std::int32_t shapeId(const AutoRef& shape) { return shape.get("ID").toInt(); }
+std::int32_t shapeId(const AutoRef& shape) {
+  return shape.get("ID").toInt();
+}
 
 // The shape that owns the cell of connection `item` (FromCell or ToCell).
 AutoRef connectionShape(const AutoRef& connects, std::int32_t index, std::string_view cell) {
@@ -47,7 +51,8 @@ std::unordered_map<std::int32_t, AutoRef> eventShapesById() {
 
 }  // namespace
 
-std::string PredecessorItemText(std::string_view subdivision, std::string_view code, std::string_view name) {
+std::string PredecessorItemText(std::string_view subdivision, std::string_view code,
+                                std::string_view name) {
   std::string text;
   text.reserve(subdivision.size() + code.size() + name.size() + 4);
   text.append(subdivision).append("-").append(code).append("   ").append(name);
@@ -127,18 +132,24 @@ AutoRef FindConnector(const AutoRef& event, const AutoRef& predecessor) {
   return found;
 }
 
-AutoRef DropConnector(const AutoRef& application, const AutoRef& predecessor, const AutoRef& successor) {
+AutoRef DropConnector(const AutoRef& application, const AutoRef& predecessor,
+                      const AutoRef& successor) {
   const AutoRef master = application.getRef("Documents")
                              .getRef("Item", {std::string(StencilName)})
                              .getRef("Masters")
                              .getRef("ItemU", {std::string(ConnectorMasterName)});
-  const AutoRef c =
-      VisioApp.getRef("ActiveWindow").getRef("Page").getRef("Drop", {master.asVariant(), std::int32_t{5}, std::int32_t{5}});
-  c.getRef("CellsSRC", {visSectionObject, visRowShapeLayout, visSLOLineRouteExt}).put("FormulaU", std::int32_t{1});
-  c.getRef("CellsSRC", {visSectionObject, visRowShapeLayout, visSLORouteStyle}).put("FormulaU", std::int32_t{1});
+  const AutoRef c = VisioApp.getRef("ActiveWindow")
+                        .getRef("Page")
+                        .getRef("Drop", {master.asVariant(), std::int32_t{5}, std::int32_t{5}});
+  c.getRef("CellsSRC", {visSectionObject, visRowShapeLayout, visSLOLineRouteExt})
+      .put("FormulaU", std::int32_t{1});
+  c.getRef("CellsSRC", {visSectionObject, visRowShapeLayout, visSLORouteStyle})
+      .put("FormulaU", std::int32_t{1});
   c.call("SendToBack");
-  c.getRef("Cells", {"BeginX"}).call("GlueTo", {predecessor.getRef("Cells", {"Connections.X1"}).asVariant()});
-  c.getRef("Cells", {"EndX"}).call("GlueTo", {successor.getRef("Cells", {"Connections.X2"}).asVariant()});
+  c.getRef("Cells", {"BeginX"})
+      .call("GlueTo", {predecessor.getRef("Cells", {"Connections.X1"}).asVariant()});
+  c.getRef("Cells", {"EndX"})
+      .call("GlueTo", {successor.getRef("Cells", {"Connections.X2"}).asVariant()});
   return c;
 }
 

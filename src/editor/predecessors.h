@@ -27,7 +27,8 @@ struct PredecessorItem {
 extern std::vector<bool> InitialChecks;
 
 // "%S-%S   %S" filled with the three values.
-std::string PredecessorItemText(std::string_view subdivision, std::string_view code, std::string_view name);
+std::string PredecessorItemText(std::string_view subdivision, std::string_view code,
+                                std::string_view name);
 
 // The page's other events in page order, each marked when it is already a
 // predecessor of CurrentShape; also fills InitialChecks.
@@ -47,7 +48,8 @@ AutoRef FindConnector(const AutoRef& event, const AutoRef& predecessor);
 // Drops one connector from the stencil at (5, 5), lays it out straight and
 // right-angled behind everything, and glues it from the predecessor's
 // connection point 1 to the successor's connection point 2.
-AutoRef DropConnector(const AutoRef& application, const AutoRef& predecessor, const AutoRef& successor);
+AutoRef DropConnector(const AutoRef& application, const AutoRef& predecessor,
+                      const AutoRef& successor);
 
 // An item whose change could not be made because the drawing changed under
 // the open editor.

@@ -55,7 +55,9 @@ void guarded(F&& f) {
   }
 }
 
-QString fromUtf8(const std::string& s) { return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size())); }
+QString fromUtf8(const std::string& s) {
+  return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size()));
+}
 
 }  // namespace
 
@@ -73,14 +75,17 @@ TfrmProcedureEdit::TfrmProcedureEdit(QWidget* parent)
     move(screen->availableGeometry().center() - rect().center());
 }
 
-TfrmProcedureEdit::~TfrmProcedureEdit() { FormDestroy(); }
+TfrmProcedureEdit::~TfrmProcedureEdit() {
+  FormDestroy();
+}
 
 void TfrmProcedureEdit::styleForm() {
   // Where the Windows fonts are missing, the nearest metric-alike faces.
   QFont::insertSubstitutions(QStringLiteral("MS Sans Serif"),
                              {QStringLiteral("Microsoft Sans Serif"), QStringLiteral("Arial"),
                               QStringLiteral("Liberation Sans"), QStringLiteral("Nimbus Sans")});
-  QFont::insertSubstitutions(QStringLiteral("Tahoma"), {QStringLiteral("Verdana"), QStringLiteral("DejaVu Sans")});
+  QFont::insertSubstitutions(QStringLiteral("Tahoma"),
+                             {QStringLiteral("Verdana"), QStringLiteral("DejaVu Sans")});
   QFont font(QStringLiteral("MS Sans Serif"));
   font.setPixelSize(11);
   setFont(font);
@@ -90,9 +95,9 @@ void TfrmProcedureEdit::styleForm() {
   setPalette(pal);
 
   const QIcon glyph = sharedGlyph();
-  for (QToolButton* b : {ui->editLOAD, ui->edtLOAD_EVENT, ui->RzRapidFireButton1, ui->RzRapidFireButton2,
-                         ui->RzRapidFireButton3, ui->RzRapidFireButton4, ui->RzRapidFireButton5,
-                         ui->RzRapidFireButton6}) {
+  for (QToolButton* b : {ui->editLOAD, ui->edtLOAD_EVENT, ui->RzRapidFireButton1,
+                         ui->RzRapidFireButton2, ui->RzRapidFireButton3, ui->RzRapidFireButton4,
+                         ui->RzRapidFireButton5, ui->RzRapidFireButton6}) {
     b->setIcon(glyph);
     b->setIconSize(QSize(16, 16));
   }
@@ -142,14 +147,21 @@ QListWidget#clPRED::item:selected { background: rgb(33,161,33); color: white;
 void TfrmProcedureEdit::wire() {
   connect(ui->editLOAD, &QToolButton::clicked, this, &TfrmProcedureEdit::editLOADClick);
   connect(ui->edtLOAD_EVENT, &QToolButton::clicked, this, &TfrmProcedureEdit::edtLOAD_EVENTClick);
-  connect(ui->RzRapidFireButton1, &QToolButton::clicked, this, &TfrmProcedureEdit::RzRapidFireButton1Click);
-  connect(ui->RzRapidFireButton2, &QToolButton::clicked, this, &TfrmProcedureEdit::RzRapidFireButton2Click);
-  connect(ui->RzRapidFireButton3, &QToolButton::clicked, this, &TfrmProcedureEdit::RzRapidFireButton3Click);
-  connect(ui->RzRapidFireButton4, &QToolButton::clicked, this, &TfrmProcedureEdit::RzRapidFireButton4Click);
-  connect(ui->RzRapidFireButton5, &QToolButton::clicked, this, &TfrmProcedureEdit::RzRapidFireButton5Click);
-  connect(ui->RzRapidFireButton6, &QToolButton::clicked, this, &TfrmProcedureEdit::RzRapidFireButton6Click);
+  connect(ui->RzRapidFireButton1, &QToolButton::clicked, this,
+          &TfrmProcedureEdit::RzRapidFireButton1Click);
+  connect(ui->RzRapidFireButton2, &QToolButton::clicked, this,
+          &TfrmProcedureEdit::RzRapidFireButton2Click);
+  connect(ui->RzRapidFireButton3, &QToolButton::clicked, this,
+          &TfrmProcedureEdit::RzRapidFireButton3Click);
+  connect(ui->RzRapidFireButton4, &QToolButton::clicked, this,
+          &TfrmProcedureEdit::RzRapidFireButton4Click);
+  connect(ui->RzRapidFireButton5, &QToolButton::clicked, this,
+          &TfrmProcedureEdit::RzRapidFireButton5Click);
+  connect(ui->RzRapidFireButton6, &QToolButton::clicked, this,
+          &TfrmProcedureEdit::RzRapidFireButton6Click);
   connect(ui->btnOK, &QPushButton::clicked, this, &TfrmProcedureEdit::RzDialogButtons1ClickOk);
-  connect(ui->btnCancel, &QPushButton::clicked, this, &TfrmProcedureEdit::RzDialogButtons1ClickCancel);
+  connect(ui->btnCancel, &QPushButton::clicked, this,
+          &TfrmProcedureEdit::RzDialogButtons1ClickCancel);
 }
 
 void TfrmProcedureEdit::FormCreate() {
@@ -177,29 +189,55 @@ void TfrmProcedureEdit::createSelectDialogs() {
 
 QString TfrmProcedureEdit::rowText(int row) const {
   switch (row) {
-    case RowNumber: return ui->edtNUMBER->text();
-    case RowSubdivision: return ui->edtISP->text();
-    case RowCode: return ui->edtKODKL->text();
-    case RowName: return ui->edtNAIM->text();
-    case RowPercent: return ui->edtPROC->value();
-    case RowExtraInfo: return ui->edtDOPINFO->text();
-    case RowPlannedDate: return ui->edtPLANDATE->text();
-    case RowActualDate: return ui->edtFACTDATE->text();
-    default: return {};
+    case RowNumber:
+      return ui->edtNUMBER->text();
+    case RowSubdivision:
+      return ui->edtISP->text();
+    case RowCode:
+      return ui->edtKODKL->text();
+    case RowName:
+      return ui->edtNAIM->text();
+    case RowPercent:
+      return ui->edtPROC->value();
+    case RowExtraInfo:
+      return ui->edtDOPINFO->text();
+    case RowPlannedDate:
+      return ui->edtPLANDATE->text();
+    case RowActualDate:
+      return ui->edtFACTDATE->text();
+    default:
+      return {};
   }
 }
 
 void TfrmProcedureEdit::setRowText(int row, const QString& text) {
   switch (row) {
-    case RowNumber: ui->edtNUMBER->setText(text); break;
-    case RowSubdivision: ui->edtISP->setText(text); break;
-    case RowCode: ui->edtKODKL->setText(text); break;
-    case RowName: ui->edtNAIM->setText(text); break;
-    case RowPercent: ui->edtPROC->setValue(text); break;
-    case RowExtraInfo: ui->edtDOPINFO->setText(text); break;
-    case RowPlannedDate: ui->edtPLANDATE->setText(text); break;
-    case RowActualDate: ui->edtFACTDATE->setText(text); break;
-    default: break;
+    case RowNumber:
+      ui->edtNUMBER->setText(text);
+      break;
+    case RowSubdivision:
+      ui->edtISP->setText(text);
+      break;
+    case RowCode:
+      ui->edtKODKL->setText(text);
+      break;
+    case RowName:
+      ui->edtNAIM->setText(text);
+      break;
+    case RowPercent:
+      ui->edtPROC->setValue(text);
+      break;
+    case RowExtraInfo:
+      ui->edtDOPINFO->setText(text);
+      break;
+    case RowPlannedDate:
+      ui->edtPLANDATE->setText(text);
+      break;
+    case RowActualDate:
+      ui->edtFACTDATE->setText(text);
+      break;
+    default:
+      break;
   }
 }
 
@@ -236,10 +274,10 @@ void TfrmProcedureEdit::ApplyPredecessorChanges() {
   QString text = QStringLiteral(
       "Пока редактор был открыт, чертёж изменился. Связи со следующими событиями не изменены:\n");
   for (const SkippedLink& s : skipped) {
-    text += QStringLiteral("\n%1 (%2)").arg(
-        fromUtf8(s.item.text), s.reason == SkippedLink::Reason::EventGone
-                                   ? QStringLiteral("событие не найдено на листе")
-                                   : QStringLiteral("соединитель не найден"));
+    text += QStringLiteral("\n%1 (%2)")
+                .arg(fromUtf8(s.item.text), s.reason == SkippedLink::Reason::EventGone
+                                                ? QStringLiteral("событие не найдено на листе")
+                                                : QStringLiteral("соединитель не найден"));
   }
   messageBoxes().show(MsgIcon::Warning, kCaption, text);
 }
@@ -263,12 +301,24 @@ void TfrmProcedureEdit::edtLOAD_EVENTClick() {
   });
 }
 
-void TfrmProcedureEdit::RzRapidFireButton1Click() { ui->edtPROC->setValue(QStringLiteral("0")); }
-void TfrmProcedureEdit::RzRapidFireButton2Click() { ui->edtPLANDATE->clear(); }
-void TfrmProcedureEdit::RzRapidFireButton3Click() { ui->edtFACTDATE->clear(); }
-void TfrmProcedureEdit::RzRapidFireButton4Click() { ui->edtDOPINFO->clear(); }
-void TfrmProcedureEdit::RzRapidFireButton5Click() { ui->edtNAIM->clear(); }
-void TfrmProcedureEdit::RzRapidFireButton6Click() { ui->edtISP->clear(); }
+void TfrmProcedureEdit::RzRapidFireButton1Click() {
+  ui->edtPROC->setValue(QStringLiteral("0"));
+}
+void TfrmProcedureEdit::RzRapidFireButton2Click() {
+  ui->edtPLANDATE->clear();
+}
+void TfrmProcedureEdit::RzRapidFireButton3Click() {
+  ui->edtFACTDATE->clear();
+}
+void TfrmProcedureEdit::RzRapidFireButton4Click() {
+  ui->edtDOPINFO->clear();
+}
+void TfrmProcedureEdit::RzRapidFireButton5Click() {
+  ui->edtNAIM->clear();
+}
+void TfrmProcedureEdit::RzRapidFireButton6Click() {
+  ui->edtISP->clear();
+}
 
 void TfrmProcedureEdit::RzDialogButtons1ClickOk() {
   guarded([&] {
@@ -279,7 +329,9 @@ void TfrmProcedureEdit::RzDialogButtons1ClickOk() {
   });
 }
 
-void TfrmProcedureEdit::RzDialogButtons1ClickCancel() { close(); }
+void TfrmProcedureEdit::RzDialogButtons1ClickCancel() {
+  close();
+}
 
 void EditCurrentEvent(const QString& settingsFolder) {
   CreateDataModule(settingsFolder);

@@ -8,17 +8,20 @@
 
 namespace tw {
 
-bool DatabaseConnected() { return dmMAIN && dmMAIN->pFIBDatabase1.connected(); }
+bool DatabaseConnected() {
+  return dmMAIN && dmMAIN->pFIBDatabase1.connected();
+}
 
 int LoadRightsAndChooseSubdivisionList() {
   delete Zam;
   Zam = new TZam();
   Zam->Load();
   if (Zam->Z23 <= 1) return Zam->Z23;
-  messageBoxes().show(MsgIcon::Warning, QStringLiteral("Редактор события"),
-                      QStringLiteral("В записи прав пользователя поле Z23 имеет недопустимое значение %1 "
-                                     "(ожидается 0 или 1). Подразделения будут выбираться из таблицы ZN.")
-                          .arg(Zam->Z23));
+  messageBoxes().show(
+      MsgIcon::Warning, QStringLiteral("Редактор события"),
+      QStringLiteral("В записи прав пользователя поле Z23 имеет недопустимое значение %1 "
+                     "(ожидается 0 или 1). Подразделения будут выбираться из таблицы ZN.")
+          .arg(Zam->Z23));
   return 0;
 }
 

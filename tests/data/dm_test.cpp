@@ -9,14 +9,18 @@ namespace tw::test {
 namespace {
 
 const QString kHeading = QStringLiteral(
-    "Невозможно подключиться к базе данных ПК \"ВАРТЕНА\" для загрузки справочников подразделений и "
+    "Невозможно подключиться к базе данных ПК \"ВАРТЕНА\" для загрузки справочников подразделений "
+    "и "
     "классификатора событий:");
 const QString kNoBase = QStringLiteral(
-    "В файле с настройками (tarnwick.ini) отсутствует сведения о пути к базе данных (параметр base).");
+    "В файле с настройками (tarnwick.ini) отсутствует сведения о пути к базе данных (параметр "
+    "base).");
 const QString kNoUser = QStringLiteral(
-    "В файле с настройками (tarnwick.ini) отсутствует сведения о имени пользователя (параметр user).");
+    "В файле с настройками (tarnwick.ini) отсутствует сведения о имени пользователя (параметр "
+    "user).");
 const QString kNoPassword = QStringLiteral(
-    "В файле с настройками (tarnwick.ini) отсутствует сведения о пароле пользователя (параметр password).");
+    "В файле с настройками (tarnwick.ini) отсутствует сведения о пароле пользователя (параметр "
+    "password).");
 
 using DataModule = DbTest;
 
@@ -40,7 +44,8 @@ TEST_F(DataModule, MissingKeysGiveOneWarningJoinedByCR) {
     QString ini;
     QString complaints;
   } cases[] = {
-      {"none of the keys", QStringLiteral("[main]\nother=1\n"), kNoBase + '\r' + kNoUser + '\r' + kNoPassword},
+      {"none of the keys", QStringLiteral("[main]\nother=1\n"),
+       kNoBase + '\r' + kNoUser + '\r' + kNoPassword},
       {"only password", QStringLiteral("base=b\nuser=u\n"), kNoPassword},
       {"base and password", QStringLiteral("user=u\n"), kNoBase + '\r' + kNoPassword},
       {"a space before =", QStringLiteral("base=b\nuser =u\npassword=p\n"), kNoUser},
@@ -60,7 +65,9 @@ TEST_F(DataModule, MissingKeysGiveOneWarningJoinedByCR) {
 }
 
 TEST_F(DataModule, ConnectsEmbeddedWithTheFixedRoleAndTheFirstUserLine) {
-  writeIni(QStringLiteral("BASE=%1\r\nUser=IVANOV\r\nuser=PETROVA\r\npassword=anything\r\nrole=OTHER\r\n").arg(dbPath));
+  writeIni(QStringLiteral(
+               "BASE=%1\r\nUser=IVANOV\r\nuser=PETROVA\r\npassword=anything\r\nrole=OTHER\r\n")
+               .arg(dbPath));
   TdmMAIN* dm = CreateDataModule(dir.path());
   EXPECT_TRUE(boxes.boxes.empty());
   EXPECT_TRUE(dm->pFIBDatabase1.connected());
@@ -108,7 +115,8 @@ TEST_F(DataModule, AFailedConnectionIsReportedOnceAndLeavesItUnconnected) {
     EXPECT_FALSE(dm->pFIBDatabase1.connected());
     ASSERT_EQ(boxes.boxes.size(), 1u);
     EXPECT_EQ(boxes.boxes[0].icon, MsgIcon::Error);
-    EXPECT_TRUE(boxes.boxes[0].text.startsWith(QStringLiteral("EFIBInterBaseError: "))) << boxes.boxes[0].text.toStdString();
+    EXPECT_TRUE(boxes.boxes[0].text.startsWith(QStringLiteral("EFIBInterBaseError: ")))
+        << boxes.boxes[0].text.toStdString();
     EXPECT_GT(boxes.boxes[0].text.size(), 25);
   }
 }
@@ -121,7 +129,8 @@ TEST_F(DataModule, FreeingClosesTheConnectionAndReleasesTheFile) {
   FreeDataModule();  // nothing to free
   // Another process may open an embedded file only once we let it go.
   QProcess isql;
-  isql.start(QStringLiteral("isql-fb"), {QStringLiteral("-q"), QStringLiteral("-user"), QStringLiteral("SYSDBA"), dbPath});
+  isql.start(QStringLiteral("isql-fb"),
+             {QStringLiteral("-q"), QStringLiteral("-user"), QStringLiteral("SYSDBA"), dbPath});
   isql.write("SELECT COUNT(*) FROM ZN;\n");
   isql.closeWriteChannel();
   ASSERT_TRUE(isql.waitForFinished(30000));

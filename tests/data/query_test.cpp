@@ -39,7 +39,8 @@ TEST_F(QueryTest, ABoundRussianParameterMatchesBothKindsOfColumn) {
   q.open();
   EXPECT_EQ(q.asInteger(0), 105);
   // Other parameter types the server converts to the column's.
-  q.setSql(QStringLiteral("SELECT COUNT(*) FROM KLASSIF WHERE KODKLA BETWEEN ? AND ? AND KODKL <> ?"));
+  q.setSql(
+      QStringLiteral("SELECT COUNT(*) FROM KLASSIF WHERE KODKLA BETWEEN ? AND ? AND KODKL <> ?"));
   q.bind(0, 10);
   q.bind(1, 19.0);
   q.bind(2, QVariant());
@@ -53,14 +54,16 @@ TEST_F(QueryTest, ABoundRussianParameterMatchesBothKindsOfColumn) {
 
 TEST_F(QueryTest, ReadsConvertByType) {
   db::Query q(database());
-  q.setSql(QStringLiteral("SELECT Z1, Z20, DATETSH, Z9, FONTNAME, Z4 FROM ZAM WHERE USERNAME = 'IVANOV'"));
+  q.setSql(QStringLiteral(
+      "SELECT Z1, Z20, DATETSH, Z9, FONTNAME, Z4 FROM ZAM WHERE USERNAME = 'IVANOV'"));
   q.open();
   EXPECT_EQ(q.asDouble(QStringLiteral("Z1")), 1.5);
   EXPECT_EQ(q.asInteger(QStringLiteral("Z1")), 2) << "a double read as integer is rounded";
   EXPECT_EQ(q.asInteger(QStringLiteral("Z20")), 123456);
   EXPECT_EQ(q.asDouble(QStringLiteral("Z20")), 123456.0);
   EXPECT_EQ(q.asString(QStringLiteral("Z20")), QStringLiteral("123456"));
-  EXPECT_EQ(q.asDateTime(QStringLiteral("DATETSH")), QDateTime(QDate(2024, 2, 1), QTime(8, 15, 30)));
+  EXPECT_EQ(q.asDateTime(QStringLiteral("DATETSH")),
+            QDateTime(QDate(2024, 2, 1), QTime(8, 15, 30)));
   EXPECT_EQ(q.asString(QStringLiteral("DATETSH")), QStringLiteral("01.02.2024 08:15:30"));
   EXPECT_EQ(q.asString(QStringLiteral("Z9")), QStringLiteral("Иванов И.И."));
   EXPECT_EQ(q.asString(QStringLiteral("FONTNAME")).size(), 32) << "CHAR keeps its padding";

@@ -16,11 +16,13 @@ class ServerTest : public DbTest {
   void SetUp() override {
     DbTest::SetUp();
     const char* host = std::getenv("TW_FB_SERVER");
-    if (!host || !*host) GTEST_SKIP() << "TW_FB_SERVER is not set: no Firebird server to test against";
+    if (!host || !*host)
+      GTEST_SKIP() << "TW_FB_SERVER is not set: no Firebird server to test against";
     const char* path = std::getenv("TW_FB_SERVER_DB");
-    base = QStringLiteral("%1:%2").arg(QString::fromLocal8Bit(host),
-                                       path && *path ? QString::fromLocal8Bit(path)
-                                                     : QStringLiteral("/var/lib/firebird/3.0/data/tarnwick.fdb"));
+    base = QStringLiteral("%1:%2").arg(
+        QString::fromLocal8Bit(host),
+        path && *path ? QString::fromLocal8Bit(path)
+                      : QStringLiteral("/var/lib/firebird/3.0/data/tarnwick.fdb"));
   }
   TdmMAIN& login(const QString& user, const QString& password) {
     writeIni(QStringLiteral("base=%1\r\nuser=%2\r\npassword=%3\r\n").arg(base, user, password));
@@ -31,7 +33,8 @@ class ServerTest : public DbTest {
 
 TEST_F(ServerTest, TheRightPasswordConnectsWithTheRoleAndLoadsTheRights) {
   TdmMAIN& dm = login(QStringLiteral("IVANOV"), QStringLiteral("ivanov1"));
-  ASSERT_TRUE(dm.pFIBDatabase1.connected()) << (boxes.boxes.empty() ? "" : boxes.boxes[0].text.toStdString());
+  ASSERT_TRUE(dm.pFIBDatabase1.connected())
+      << (boxes.boxes.empty() ? "" : boxes.boxes[0].text.toStdString());
   EXPECT_TRUE(boxes.boxes.empty());
   TZam z;
   z.Load();
@@ -54,7 +57,8 @@ TEST_F(ServerTest, ARefusedLoginGivesExactlyOneErrorBoxAndTheRunGoesOn) {
     EXPECT_FALSE(dm.pFIBDatabase1.connected());
     ASSERT_EQ(boxes.boxes.size(), 1u);
     EXPECT_EQ(boxes.boxes[0].icon, MsgIcon::Error);
-    EXPECT_TRUE(boxes.boxes[0].text.contains(QStringLiteral("Your user name and password are not defined")))
+    EXPECT_TRUE(
+        boxes.boxes[0].text.contains(QStringLiteral("Your user name and password are not defined")))
         << boxes.boxes[0].text.toStdString();
   }
 }
@@ -67,7 +71,8 @@ TEST_F(ServerTest, WithoutTheRoleEverySelectIsRefused) {
     z.Load();
     FAIL() << "no error";
   } catch (const Error& e) {
-    EXPECT_NE(std::string(e.what()).find("no permission for SELECT access"), std::string::npos) << e.what();
+    EXPECT_NE(std::string(e.what()).find("no permission for SELECT access"), std::string::npos)
+        << e.what();
   }
 }
 
@@ -75,7 +80,8 @@ TEST_F(ServerTest, WithoutTheRoleEverySelectIsRefused) {
 
 // Runs without a server: nothing listens on the port.
 TEST_F(DbTest, AServerThatIsNotRunningIsReportedOnce) {
-  writeIni(QStringLiteral("base=127.0.0.1/3059:/var/lib/firebird/3.0/data/tarnwick.fdb\nuser=IVANOV\npassword=x\n"));
+  writeIni(QStringLiteral(
+      "base=127.0.0.1/3059:/var/lib/firebird/3.0/data/tarnwick.fdb\nuser=IVANOV\npassword=x\n"));
   TdmMAIN* dm = CreateDataModule(dir.path());
   EXPECT_FALSE(dm->pFIBDatabase1.connected());
   ASSERT_EQ(boxes.boxes.size(), 1u);

@@ -87,7 +87,9 @@ TEST_F(ZamTest, AUserWithoutARowIsWarnedOnceAndGetsZeros) {
 
 TEST_F(ZamTest, NumbersAreCutToTheirWidth) {
   grantToEveryone();
-  exec(QStringLiteral("INSERT INTO ZAM (USERNAME, Z23, Z40, Z14, SFN, Z20) VALUES ('KOZLOV', 256, -3, 511, -1, -5)"));
+  exec(
+      QStringLiteral("INSERT INTO ZAM (USERNAME, Z23, Z40, Z14, SFN, Z20) VALUES ('KOZLOV', 256, "
+                     "-3, 511, -1, -5)"));
   connectAs(QStringLiteral("KOZLOV"));
   TZam z;
   z.Load();
@@ -142,8 +144,9 @@ TEST_F(ZamTest, AMissingColumnStopsTheLoadAndKeepsWhatWasRead) {
   EXPECT_EQ(z.GipG1, QString());
   // Nothing of the failed load stays open on the connection.
   db::Query q(dmMAIN->pFIBDatabase1);
-  q.setSql(QStringLiteral("SELECT COUNT(*) FROM MON$STATEMENTS WHERE MON$ATTACHMENT_ID = CURRENT_CONNECTION "
-                          "AND MON$SQL_TEXT NOT CONTAINING 'MON$'"));
+  q.setSql(QStringLiteral(
+      "SELECT COUNT(*) FROM MON$STATEMENTS WHERE MON$ATTACHMENT_ID = CURRENT_CONNECTION "
+      "AND MON$SQL_TEXT NOT CONTAINING 'MON$'"));
   q.open();
   EXPECT_EQ(q.asInteger(0), 0);
 }
@@ -172,7 +175,8 @@ TEST_F(DbTest, WithoutTheRoleGrantedTheRightsQueryIsRefused) {
     z.Load();
     FAIL() << "no error";
   } catch (const Error& e) {
-    EXPECT_NE(std::string(e.what()).find("no permission for SELECT access to TABLE ZAM"), std::string::npos)
+    EXPECT_NE(std::string(e.what()).find("no permission for SELECT access to TABLE ZAM"),
+              std::string::npos)
         << e.what();
   }
   EXPECT_TRUE(boxes.boxes.empty());

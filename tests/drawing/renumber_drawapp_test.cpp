@@ -24,11 +24,14 @@ struct Page {
         .getRef("ItemU", {Variant(name)});
   }
   AutoRef drop(const char* masterName, double x, double y) const {
-    return AutoRef::fromVariant(page.call("Drop", {master(masterName).asVariant(), Variant(x), Variant(y)}));
+    return AutoRef::fromVariant(
+        page.call("Drop", {master(masterName).asVariant(), Variant(x), Variant(y)}));
   }
   static void setPin(const AutoRef& shape, const std::string& x, const std::string& y) {
-    shape.getRef("CellsSRC", {std::int32_t{1}, std::int32_t{1}, std::int32_t{0}}).put("FormulaU", Variant(x));
-    shape.getRef("CellsSRC", {std::int32_t{1}, std::int32_t{1}, std::int32_t{1}}).put("FormulaU", Variant(y));
+    shape.getRef("CellsSRC", {std::int32_t{1}, std::int32_t{1}, std::int32_t{0}})
+        .put("FormulaU", Variant(x));
+    shape.getRef("CellsSRC", {std::int32_t{1}, std::int32_t{1}, std::int32_t{1}})
+        .put("FormulaU", Variant(y));
   }
 };
 
@@ -68,7 +71,8 @@ TEST(RenumberOnTheDrawingApplication, MatchesTheOriginalAlgorithm) {
     const AutoRef fs = fast.page.getRef("Shapes"), ls = literal.page.getRef("Shapes");
     ASSERT_EQ(fs.get("Count").toInt(), ls.get("Count").toInt());
     for (std::int32_t i = 1; i <= fs.get("Count").toInt(); ++i)
-      EXPECT_EQ(ReadPropFormula(fs.getRef("Item", {i}), 0), ReadPropFormula(ls.getRef("Item", {i}), 0))
+      EXPECT_EQ(ReadPropFormula(fs.getRef("Item", {i}), 0),
+                ReadPropFormula(ls.getRef("Item", {i}), 0))
           << "round " << round << " shape " << i;
   }
 }

@@ -42,7 +42,8 @@ class DrawingFixture : public ::testing::Test {
   static AutoRef dropEvent(const EventValues& v = {}, std::int32_t x = 3, std::int32_t y = 3) {
     AutoRef s = VisioApp.getRef("ActivePage").getRef("Drop", {master("Событие").asVariant(), x, y});
     for (std::int32_t row = 0; row < EventRowCount; ++row)
-      WritePropValue(s, row, static_cast<std::size_t>(row) < v.size() ? v[static_cast<std::size_t>(row)] : "");
+      WritePropValue(
+          s, row, static_cast<std::size_t>(row) < v.size() ? v[static_cast<std::size_t>(row)] : "");
     return s;
   }
 
@@ -57,7 +58,8 @@ class DrawingFixture : public ::testing::Test {
   static std::vector<AutoRef> pageShapes() {
     const AutoRef shapes = VisioApp.getRef("ActivePage").getRef("Shapes");
     std::vector<AutoRef> out;
-    for (std::int32_t i = 1, n = shapes.get("Count").toInt(); i <= n; ++i) out.push_back(shapes.getRef("Item", {i}));
+    for (std::int32_t i = 1, n = shapes.get("Count").toInt(); i <= n; ++i)
+      out.push_back(shapes.getRef("Item", {i}));
     return out;
   }
 
@@ -78,7 +80,8 @@ class DrawingFixture : public ::testing::Test {
   }
 
   // The marks of the list as (text, checked) pairs, by event ID.
-  static std::vector<std::pair<std::int32_t, bool>> marks(const std::vector<PredecessorItem>& items) {
+  static std::vector<std::pair<std::int32_t, bool>> marks(
+      const std::vector<PredecessorItem>& items) {
     std::vector<std::pair<std::int32_t, bool>> out;
     for (const auto& it : items) out.emplace_back(it.id, it.checked);
     return out;

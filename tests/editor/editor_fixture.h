@@ -44,7 +44,8 @@ struct RecordedBoxes : MessageBoxes {
 // unreachable, or none (no settings file).
 inline QString settings(const char* which) {
   static const bool ready = [] {
-    const std::string cmd = std::string("bash '") + TW_SOURCE_DIR "/tests/editor/make-editor-db.sh' '" +
+    const std::string cmd = std::string("bash '") +
+                            TW_SOURCE_DIR "/tests/editor/make-editor-db.sh' '" +
                             TW_EDITOR_DB_DIR "'";
     return std::system(cmd.c_str()) == 0;
   }();
@@ -112,7 +113,8 @@ class EditorFixture : public DrawingFixture {
   static std::vector<std::string> formulas(const AutoRef& s) {
     std::vector<std::string> out;
     for (std::int32_t row = 0; row < EventRowCount; ++row)
-      out.push_back(s.getRef("CellsSRC", {visSectionProp, row, visCustPropsValue}).get("FormulaU").toText());
+      out.push_back(
+          s.getRef("CellsSRC", {visSectionProp, row, visCustPropsValue}).get("FormulaU").toText());
     return out;
   }
 

@@ -19,10 +19,12 @@ TEST_F(EditorTest, ShowsStoredTextsOnTheFirstTabAndSavesAllEightRowsQuoted) {
   CurrentShape = dropEvent();
   const AutoRef neighbour = dropEvent({"P9", "ОГМ", "7", "Соседнее"}, 6, 6);
   // Stored formulas as other programs leave them: quoted or bare, quotes doubled inside.
-  const char* stored[] = {"\"P12\"", "\"Цех \"\"Север\"\"\"", "101", "\"Сборка узла\"",
-                          "25",      "\"\"",                 "\"уточняется\"", "\"01.02.2024\""};
+  const char* stored[] = {
+      "\"P12\"", "\"Цех \"\"Север\"\"\"", "101",           "\"Сборка узла\"", "25",
+      "\"\"",    "\"уточняется\"",        "\"01.02.2024\""};
   for (std::int32_t row = 0; row < EventRowCount; ++row)
-    CurrentShape.getRef("CellsSRC", {visSectionProp, row, visCustPropsValue}).put("FormulaU", stored[row]);
+    CurrentShape.getRef("CellsSRC", {visSectionProp, row, visCustPropsValue})
+        .put("FormulaU", stored[row]);
   const std::size_t shapesBefore = pageShapes().size();
 
   edit(settings("unreachable"), [&](QDialog& d) {
@@ -40,8 +42,8 @@ TEST_F(EditorTest, ShowsStoredTextsOnTheFirstTabAndSavesAllEightRowsQuoted) {
   });
   EXPECT_FALSE(stillOpen);
   EXPECT_THAT(formulas(CurrentShape),
-              ElementsAre("\"P12\"", "\"Цех \"\"Север\"\"\"", "\"101\"", "\"Сборка узла\"", "\"25\"", "\"\"",
-                          "\"уточняется\"", "\"01.02.2024\""));
+              ElementsAre("\"P12\"", "\"Цех \"\"Север\"\"\"", "\"101\"", "\"Сборка узла\"",
+                          "\"25\"", "\"\"", "\"уточняется\"", "\"01.02.2024\""));
   EXPECT_EQ(pageShapes().size(), shapesBefore) << "no connector without a changed mark";
   EXPECT_THAT(formulas(neighbour)[0], "\"P9\"");
 }
@@ -57,12 +59,14 @@ TEST_F(EditorTest, TypedValuesAreSavedAsTheyAre) {
     QTest::keyClicks(child<QLineEdit>(d, "edtPROC"), "5x0");  // the letter is refused
     click(d, "btnOK");
   });
-  EXPECT_THAT(formulas(CurrentShape), ElementsAre("\"P7\"", "\"ОГМ\"", "\"1\"", "\"Старое\"", "\"50\"",
-                                                  "\"Срок \"\"жёсткий\"\"\"", "\"31.12.2026\"", "\"\""));
+  EXPECT_THAT(formulas(CurrentShape),
+              ElementsAre("\"P7\"", "\"ОГМ\"", "\"1\"", "\"Старое\"", "\"50\"",
+                          "\"Срок \"\"жёсткий\"\"\"", "\"31.12.2026\"", "\"\""));
 }
 
 TEST_F(EditorTest, ClearButtonsEmptyTheirFieldsAndThePercentBecomesZero) {
-  CurrentShape = dropEvent({"P1", "ОГМ", "101", "Сборка", "40", "Инфо", "01.01.2025", "02.02.2025"});
+  CurrentShape =
+      dropEvent({"P1", "ОГМ", "101", "Сборка", "40", "Инфо", "01.01.2025", "02.02.2025"});
   forgetChanges();
   edit(settings("unreachable"), [&](QDialog& d) {
     struct Case {
@@ -71,9 +75,9 @@ TEST_F(EditorTest, ClearButtonsEmptyTheirFieldsAndThePercentBecomesZero) {
       const char* after;
     };
     const Case cases[] = {
-        {"RzRapidFireButton1", "edtPROC", "0"},     {"RzRapidFireButton2", "edtPLANDATE", ""},
-        {"RzRapidFireButton3", "edtFACTDATE", ""},  {"RzRapidFireButton4", "edtDOPINFO", ""},
-        {"RzRapidFireButton5", "edtNAIM", ""},      {"RzRapidFireButton6", "edtISP", ""},
+        {"RzRapidFireButton1", "edtPROC", "0"},    {"RzRapidFireButton2", "edtPLANDATE", ""},
+        {"RzRapidFireButton3", "edtFACTDATE", ""}, {"RzRapidFireButton4", "edtDOPINFO", ""},
+        {"RzRapidFireButton5", "edtNAIM", ""},     {"RzRapidFireButton6", "edtISP", ""},
     };
     for (const Case& c : cases) {
       click(d, c.button);
@@ -220,11 +224,14 @@ TEST_F(EditorTest, CommandSixOpensOnTheFirstOfThreeSelectedShapes) {
   AppBackend backend(VisioApp);
   QString number;
   int rc = -1;
-  drive([&] { rc = RunTarnwick({"tarnwick", "6"}, backend, defaultCommandRoutines()); },
-        [&](QDialog& d) {
-          number = text(d, "edtNUMBER");
-          click(d, "btnCancel");
-        });
+  drive(
+      [&] {
+        rc = RunTarnwick({"tarnwick", "6"}, backend, defaultCommandRoutines());
+      },
+      [&](QDialog& d) {
+        number = text(d, "edtNUMBER");
+        click(d, "btnCancel");
+      });
   EXPECT_EQ(rc, 0);
   EXPECT_EQ(number, "P2");
 }
@@ -235,7 +242,8 @@ TEST_F(EditorTest, CommandSevenDropsEditsAndSelectsTheNewEvent) {
     bool selectionBefore;
     bool save;
   };
-  for (const Case c : {Case{false, false}, Case{false, true}, Case{true, false}, Case{true, true}}) {
+  for (const Case c :
+       {Case{false, false}, Case{false, true}, Case{true, false}, Case{true, true}}) {
     SetUp();
     const AutoRef old = dropEvent({"P1", "ОГМ"}, 5, 5);
     if (c.selectionBefore) {
@@ -255,10 +263,12 @@ TEST_F(EditorTest, CommandSevenDropsEditsAndSelectsTheNewEvent) {
     ASSERT_EQ(pageShapes().size(), 2u) << what;
     const AutoRef fresh = pageShapes().back();
     EXPECT_EQ(CurrentShape.text(), fresh.text()) << what;
-    EXPECT_EQ(FormulaToInt(fresh.getRef("CellsSRC", {visSectionObject, visRowXFormOut, visXFormPinX})
-                               .get("FormulaU")
-                               .toText() + " "),
-              2)
+    EXPECT_EQ(
+        FormulaToInt(fresh.getRef("CellsSRC", {visSectionObject, visRowXFormOut, visXFormPinX})
+                         .get("FormulaU")
+                         .toText() +
+                     " "),
+        2)
         << what;
     const std::string isp = formulas(fresh)[1];
     if (c.save) {
@@ -268,7 +278,9 @@ TEST_F(EditorTest, CommandSevenDropsEditsAndSelectsTheNewEvent) {
     }
     const AutoRef selection = VisioApp.getRef("ActiveWindow").getRef("Selection");
     ASSERT_EQ(selection.get("Count").toInt(), 1) << what;
-    EXPECT_EQ(VisioApp.getRef("ActiveWindow").getRef("Selection", {std::int32_t{1}}).text(), fresh.text()) << what;
+    EXPECT_EQ(VisioApp.getRef("ActiveWindow").getRef("Selection", {std::int32_t{1}}).text(),
+              fresh.text())
+        << what;
     TearDown();
   }
 }
@@ -325,11 +337,13 @@ TEST_F(EditorTest, ControlsSitWhereTheFormPutsThemWithTheirHints) {
     QStringList order;
     QWidget* w = child<QWidget>(d, "edtNUMBER");
     for (int i = 0; i < 8; ++i, w = w->nextInFocusChain()) {
-      while (!(w->focusPolicy() & Qt::TabFocus) || !qobject_cast<QLineEdit*>(w) || w->objectName().isEmpty())
+      while (!(w->focusPolicy() & Qt::TabFocus) || !qobject_cast<QLineEdit*>(w) ||
+             w->objectName().isEmpty())
         w = w->nextInFocusChain();
       order << w->objectName();
     }
-    EXPECT_EQ(order.join(' '), "edtNUMBER edtISP edtNAIM edtDOPINFO edtPLANDATE edtFACTDATE edtPROC edtKODKL");
+    EXPECT_EQ(order.join(' '),
+              "edtNUMBER edtISP edtNAIM edtDOPINFO edtPLANDATE edtFACTDATE edtPROC edtKODKL");
     click(d, "btnCancel");
   });
 }

@@ -19,10 +19,14 @@ TEST(NumericEditTest, DisplayFormatGroupsDigitsAndPutsNegativesInParentheses) {
     const char* shown;
   };
   const Case cases[] = {
-      {"25", "25"},     {"1234567", "1,234,567"}, {"-5", "(5)"},  {"12.5", "13"},  {"0", "0"},
-      {"-0.2", "0"},    {"", ""},                 {"abc", "abc"}, {"12,4", "12"},  {" 7 ", "7"},
+      {"25", "25"},   {"1234567", "1,234,567"},
+      {"-5", "(5)"},  {"12.5", "13"},
+      {"0", "0"},     {"-0.2", "0"},
+      {"", ""},       {"abc", "abc"},
+      {"12,4", "12"}, {" 7 ", "7"},
   };
-  for (const Case& c : cases) EXPECT_EQ(NumericEdit::formatted(QString::fromUtf8(c.stored)), c.shown) << c.stored;
+  for (const Case& c : cases)
+    EXPECT_EQ(NumericEdit::formatted(QString::fromUtf8(c.stored)), c.shown) << c.stored;
 }
 
 TEST(NumericEditTest, ValueKeepsTheStoredTextWhateverTheDisplay) {

@@ -31,7 +31,8 @@ class PickerTest : public EditorFixture {
 
   // Presses `picker` in the editor and, once the selection form shows, lets
   // `choose` act on it; the form is cancelled when `choose` leaves it open.
-  void pick(QDialog& editor, const char* picker, const std::function<void(TfrmCore_SelectForm&)>& choose) {
+  void pick(QDialog& editor, const char* picker,
+            const std::function<void(TfrmCore_SelectForm&)>& choose) {
     QTimer timer;
     timer.setSingleShot(true);
     bool formShown = false;
@@ -83,7 +84,8 @@ TEST_F(PickerTest, SubdivisionPickerListsTheTableThatZ23Chooses) {
       EXPECT_EQ(text(d, "edtISP"), picked) << c.settings;
       click(d, "btnOK");
     });
-    EXPECT_TRUE(rows.contains(QString::fromUtf8(c.firstRow))) << c.settings << ": " << rows.join(", ").toStdString();
+    EXPECT_TRUE(rows.contains(QString::fromUtf8(c.firstRow)))
+        << c.settings << ": " << rows.join(", ").toStdString();
     EXPECT_EQ(formulas(CurrentShape)[1], "\"" + picked.toStdString() + "\"") << c.settings;
     TearDown();
   }

@@ -25,7 +25,8 @@ TEST_F(LinksTest, ListsOtherEventsInPageOrderAndMarksOnlyPredecessors) {
   EXPECT_EQ(items[0].text, "ОГМ-101   Проект согласован");
   EXPECT_EQ(items[1].text, "-   ");  // no subdivision, code or name
   EXPECT_EQ(items[2].text, "Цех \"Север\"-104   Монтаж");
-  EXPECT_THAT(marks(items), ElementsAre(Pair(id(pred), true), Pair(id(succ), false), Pair(id(other), false)));
+  EXPECT_THAT(marks(items),
+              ElementsAre(Pair(id(pred), true), Pair(id(succ), false), Pair(id(other), false)));
   EXPECT_EQ(InitialChecks, (std::vector<bool>{true, false, false}));
 
   std::vector<std::string> linked;
@@ -53,8 +54,14 @@ TEST_F(LinksTest, MarkingDropsOneConnectorFromPointOneToPointTwoBehindEverything
   ASSERT_EQ(cs.size(), 1u);
   const AutoRef& c = cs[0];
   EXPECT_EQ(pageShapes().front().text(), c.text()) << "sent behind every other shape";
-  EXPECT_EQ(c.getRef("CellsSRC", {visSectionObject, visRowShapeLayout, visSLOLineRouteExt}).get("FormulaU").toText(), "1");
-  EXPECT_EQ(c.getRef("CellsSRC", {visSectionObject, visRowShapeLayout, visSLORouteStyle}).get("FormulaU").toText(), "1");
+  EXPECT_EQ(c.getRef("CellsSRC", {visSectionObject, visRowShapeLayout, visSLOLineRouteExt})
+                .get("FormulaU")
+                .toText(),
+            "1");
+  EXPECT_EQ(c.getRef("CellsSRC", {visSectionObject, visRowShapeLayout, visSLORouteStyle})
+                .get("FormulaU")
+                .toText(),
+            "1");
   const AutoRef connects = c.getRef("Connects");
   ASSERT_EQ(connects.get("Count").toInt(), 2);
   for (std::int32_t j = 1; j <= 2; ++j) {
@@ -81,7 +88,8 @@ TEST_F(LinksTest, UnmarkingDeletesOneOfTwoParallelConnectorsAndKeepsSuccessorLin
   CurrentShape = dropEvent({"P2"}, 4, 1);
   DropConnector(VisioApp, pred, CurrentShape);
   DropConnector(VisioApp, pred, CurrentShape);
-  DropConnector(VisioApp, CurrentShape, pred);  // the other way: a successor link between the same two
+  DropConnector(VisioApp, CurrentShape,
+                pred);  // the other way: a successor link between the same two
   auto items = LoadPredecessors();
   ASSERT_THAT(marks(items), ElementsAre(Pair(id(pred), true)));
 
@@ -122,7 +130,8 @@ TEST_F(LinksTest, VanishedEventOrConnectorIsSkippedAndReportedAfterTheRest) {
   CurrentShape = dropEvent({"P4"}, 4, 1);
   const AutoRef link = DropConnector(VisioApp, linked, CurrentShape);
   auto items = LoadPredecessors();
-  ASSERT_THAT(marks(items), ElementsAre(Pair(id(gone), false), Pair(id(linked), true), Pair(id(fresh), false)));
+  ASSERT_THAT(marks(items),
+              ElementsAre(Pair(id(gone), false), Pair(id(linked), true), Pair(id(fresh), false)));
 
   const std::int32_t goneId = id(gone), linkedId = id(linked);
   // The drawing changes while the editor is open.
@@ -174,7 +183,8 @@ TEST_F(LinksTest, OpeningCallsGrowLinearlyWithThePage) {
   };
   const auto small = callsFor(50);
   const auto large = callsFor(200);
-  EXPECT_LE(large, small * 4 + small / 4) << small << " calls for 50 events, " << large << " for 200";
+  EXPECT_LE(large, small * 4 + small / 4)
+      << small << " calls for 50 events, " << large << " for 200";
 }
 
 }  // namespace

@@ -16,16 +16,36 @@ Database::~Database() {
   if (d_->provider) d_->provider->release();
 }
 
-void Database::setDatabaseName(const QString& name) { d_->name = name; }
-void Database::setUserName(const QString& name) { d_->user = name; }
-void Database::setPassword(const QString& password) { d_->password = password; }
-void Database::setRoleName(const QString& role) { d_->role = role; }
-QString Database::databaseName() const { return d_->name; }
-QString Database::userName() const { return d_->user; }
-QString Database::roleName() const { return d_->role; }
-Transaction& Database::defaultTransaction() { return *defaultTr_; }
-Database::Impl& Database::impl() { return *d_; }
-bool Database::connected() const { return d_->att != nullptr; }
+void Database::setDatabaseName(const QString& name) {
+  d_->name = name;
+}
+void Database::setUserName(const QString& name) {
+  d_->user = name;
+}
+void Database::setPassword(const QString& password) {
+  d_->password = password;
+}
+void Database::setRoleName(const QString& role) {
+  d_->role = role;
+}
+QString Database::databaseName() const {
+  return d_->name;
+}
+QString Database::userName() const {
+  return d_->user;
+}
+QString Database::roleName() const {
+  return d_->role;
+}
+Transaction& Database::defaultTransaction() {
+  return *defaultTr_;
+}
+Database::Impl& Database::impl() {
+  return *d_;
+}
+bool Database::connected() const {
+  return d_->att != nullptr;
+}
 
 void Database::connect() {
   if (d_->att) return;
@@ -41,8 +61,10 @@ void Database::connect() {
   // reads them in the connection's character set and refuses Russian letters.
   dpb->insertTag(&st, isc_dpb_utf8_filename);
   if (!d_->user.isEmpty()) dpb->insertString(&st, isc_dpb_user_name, d_->user.toUtf8().constData());
-  if (!d_->password.isEmpty()) dpb->insertString(&st, isc_dpb_password, d_->password.toUtf8().constData());
-  if (!d_->role.isEmpty()) dpb->insertString(&st, isc_dpb_sql_role_name, d_->role.toUtf8().constData());
+  if (!d_->password.isEmpty())
+    dpb->insertString(&st, isc_dpb_password, d_->password.toUtf8().constData());
+  if (!d_->role.isEmpty())
+    dpb->insertString(&st, isc_dpb_sql_role_name, d_->role.toUtf8().constData());
   dpb->insertString(&st, isc_dpb_lc_ctype, "WIN1251");
   dpb->insertInt(&st, isc_dpb_sql_dialect, 1);
   st.check();
@@ -71,8 +93,8 @@ void Database::execute(const QString& sql) {
   ITransaction* tr = d_->att->startTransaction(&st, 0, nullptr);
   st.check();
   const QByteArray text = fb::toWin1251(sql);
-  d_->att->execute(&st, tr, static_cast<unsigned>(text.size()), text.constData(), 1, nullptr, nullptr, nullptr,
-                   nullptr);
+  d_->att->execute(&st, tr, static_cast<unsigned>(text.size()), text.constData(), 1, nullptr,
+                   nullptr, nullptr, nullptr);
   if (st.failed()) {
     fb::Status st2;
     tr->rollback(&st2);
@@ -88,17 +110,23 @@ void Database::execute(const QString& sql) {
 
 Transaction::Transaction(Database& db) : db_(db), d_(std::make_unique<Impl>()) {}
 
-Transaction::~Transaction() { rollback(); }
+Transaction::~Transaction() {
+  rollback();
+}
 
-bool Transaction::active() const { return d_->tr != nullptr; }
-Transaction::Impl& Transaction::impl() { return *d_; }
+bool Transaction::active() const {
+  return d_->tr != nullptr;
+}
+Transaction::Impl& Transaction::impl() {
+  return *d_;
+}
 
 void Transaction::start() {
   if (d_->tr) return;
   IAttachment* att = db_.impl().att;
   if (!att) throw Error(errkind::kDatabase, "Database is not connected");
-  static const unsigned char tpb[] = {isc_tpb_version3, isc_tpb_write, isc_tpb_nowait, isc_tpb_rec_version,
-                                      isc_tpb_read_committed};
+  static const unsigned char tpb[] = {isc_tpb_version3, isc_tpb_write, isc_tpb_nowait,
+                                      isc_tpb_rec_version, isc_tpb_read_committed};
   fb::Status st;
   ITransaction* tr = att->startTransaction(&st, sizeof tpb, tpb);
   st.check();

@@ -12,13 +12,19 @@ Firebird::IMaster* master() {
   return m;
 }
 
-Firebird::IUtil* util() { return master()->getUtilInterface(); }
+Firebird::IUtil* util() {
+  return master()->getUtilInterface();
+}
 
 Status::Status() : status_(master()->getStatus()), wrapper_(status_) {}
 
-Status::~Status() { status_->dispose(); }
+Status::~Status() {
+  status_->dispose();
+}
 
-bool Status::failed() const { return (wrapper_.getState() & Firebird::IStatus::STATE_ERRORS) != 0; }
+bool Status::failed() const {
+  return (wrapper_.getState() & Firebird::IStatus::STATE_ERRORS) != 0;
+}
 
 void Status::raise() {
   char buf[2048];

@@ -55,15 +55,21 @@ void toIsc(const QDateTime& dt, ISC_DATE& date, ISC_TIME& time) {
   time = static_cast<ISC_TIME>(dt.time().msecsSinceStartOfDay()) * 10;
 }
 
-double pow10(int scale) { return std::pow(10.0, scale); }
+double pow10(int scale) {
+  return std::pow(10.0, scale);
+}
 
 [[noreturn]] void convertError(const QString& text, const char* what) {
-  throw Error(errkind::kConvert, QStringLiteral("'%1' is not a valid %2").arg(text, QLatin1String(what)).toStdString());
+  throw Error(
+      errkind::kConvert,
+      QStringLiteral("'%1' is not a valid %2").arg(text, QLatin1String(what)).toStdString());
 }
 
 }  // namespace
 
-QDateTime zeroDateTime() { return QDateTime(QDate(1899, 12, 30), QTime(0, 0)); }
+QDateTime zeroDateTime() {
+  return QDateTime(QDate(1899, 12, 30), QTime(0, 0));
+}
 
 struct Query::Impl {
   Database* db = nullptr;
@@ -150,13 +156,16 @@ struct Query::Impl {
 
   int columnOrThrow(const QString& name) const {
     const int c = column(name);
-    if (c < 0) throw Error(errkind::kDatabase, QStringLiteral("Field \"%1\" not found").arg(name).toStdString());
+    if (c < 0)
+      throw Error(errkind::kDatabase,
+                  QStringLiteral("Field \"%1\" not found").arg(name).toStdString());
     return c;
   }
 
   void checkColumn(int c) const {
     if (c < 0 || c >= static_cast<int>(cols.size()))
-      throw Error(errkind::kDatabase, QStringLiteral("Field index %1 out of range").arg(c).toStdString());
+      throw Error(errkind::kDatabase,
+                  QStringLiteral("Field index %1 out of range").arg(c).toStdString());
   }
 
   // The cell's bytes, or nullptr for a null or no such row.
@@ -181,19 +190,27 @@ struct Query::Impl {
         return fb::fromWin1251(reinterpret_cast<const char*>(p), col.length);
       case SQL_VARYING:
         return fb::fromWin1251(reinterpret_cast<const char*>(p + 2), load<unsigned short>(p));
-      case SQL_SHORT: return scaled(load<ISC_SHORT>(p));
-      case SQL_LONG: return scaled(load<ISC_LONG>(p));
-      case SQL_INT64: return scaled(load<ISC_INT64>(p));
-      case SQL_FLOAT: return static_cast<double>(load<float>(p));
+      case SQL_SHORT:
+        return scaled(load<ISC_SHORT>(p));
+      case SQL_LONG:
+        return scaled(load<ISC_LONG>(p));
+      case SQL_INT64:
+        return scaled(load<ISC_INT64>(p));
+      case SQL_FLOAT:
+        return static_cast<double>(load<float>(p));
       case SQL_DOUBLE:
-      case SQL_D_FLOAT: return load<double>(p);
-      case SQL_TIMESTAMP: return fromIsc(load<ISC_DATE>(p), load<ISC_TIME>(p + sizeof(ISC_DATE)));
-      case SQL_TYPE_DATE: return fromIsc(load<ISC_DATE>(p), 0);
+      case SQL_D_FLOAT:
+        return load<double>(p);
+      case SQL_TIMESTAMP:
+        return fromIsc(load<ISC_DATE>(p), load<ISC_TIME>(p + sizeof(ISC_DATE)));
+      case SQL_TYPE_DATE:
+        return fromIsc(load<ISC_DATE>(p), 0);
       case SQL_TYPE_TIME: {
         const QTime t = QTime(0, 0).addMSecs(static_cast<int>(load<ISC_TIME>(p) / 10));
         return QDateTime(zeroDateTime().date(), t);
       }
-      case SQL_BOOLEAN: return p[0] != 0;
+      case SQL_BOOLEAN:
+        return p[0] != 0;
       default:
         return QStringLiteral("(unsupported type %1)").arg(col.type);
     }
@@ -209,9 +226,12 @@ struct Query::Impl {
     const QVariant v = decode(cur, c);
     if (v.isNull()) return 0;
     switch (v.typeId()) {
-      case QMetaType::LongLong: return v.toLongLong();
-      case QMetaType::Double: return std::llround(v.toDouble());
-      case QMetaType::Bool: return v.toBool() ? 1 : 0;
+      case QMetaType::LongLong:
+        return v.toLongLong();
+      case QMetaType::Double:
+        return std::llround(v.toDouble());
+      case QMetaType::Bool:
+        return v.toBool() ? 1 : 0;
       case QMetaType::QString: {
         QString s = v.toString();
         if (cols[static_cast<size_t>(c)].type == SQL_TEXT) {
@@ -219,7 +239,8 @@ struct Query::Impl {
         }
         return tw::strToInt(s.toStdString());
       }
-      default: convertError(v.toString(), "integer value");
+      default:
+        convertError(v.toString(), "integer value");
     }
   }
 
@@ -228,9 +249,12 @@ struct Query::Impl {
     const QVariant v = decode(cur, c);
     if (v.isNull()) return 0.0;
     switch (v.typeId()) {
-      case QMetaType::LongLong: return static_cast<double>(v.toLongLong());
-      case QMetaType::Double: return v.toDouble();
-      case QMetaType::Bool: return v.toBool() ? 1.0 : 0.0;
+      case QMetaType::LongLong:
+        return static_cast<double>(v.toLongLong());
+      case QMetaType::Double:
+        return v.toDouble();
+      case QMetaType::Bool:
+        return v.toBool() ? 1.0 : 0.0;
       case QMetaType::QDateTime:
         return static_cast<double>(zeroDateTime().msecsTo(v.toDateTime())) / 86400000.0;
       default: {
@@ -247,11 +271,14 @@ struct Query::Impl {
     const QVariant v = decode(cur, c);
     if (v.isNull()) return zeroDateTime();
     switch (v.typeId()) {
-      case QMetaType::QDateTime: return v.toDateTime();
+      case QMetaType::QDateTime:
+        return v.toDateTime();
       case QMetaType::LongLong:
       case QMetaType::Double:
-        return zeroDateTime().addMSecs(static_cast<qint64>(std::llround(v.toDouble() * 86400000.0)));
-      default: convertError(v.toString(), "date and time");
+        return zeroDateTime().addMSecs(
+            static_cast<qint64>(std::llround(v.toDouble() * 86400000.0)));
+      default:
+        convertError(v.toString(), "date and time");
     }
   }
 
@@ -265,9 +292,12 @@ struct Query::Impl {
         if (dt.time() == QTime(0, 0)) return dt.toString(QStringLiteral("dd.MM.yyyy"));
         return dt.toString(QStringLiteral("dd.MM.yyyy hh:mm:ss"));
       }
-      case QMetaType::Double: return QString::number(v.toDouble(), 'g', 15);
-      case QMetaType::Bool: return v.toBool() ? QStringLiteral("True") : QStringLiteral("False");
-      default: return v.toString();
+      case QMetaType::Double:
+        return QString::number(v.toDouble(), 'g', 15);
+      case QMetaType::Bool:
+        return v.toBool() ? QStringLiteral("True") : QStringLiteral("False");
+      default:
+        return v.toString();
     }
   }
 
@@ -358,9 +388,13 @@ struct Query::Impl {
         case QMetaType::Int:
         case QMetaType::UInt:
         case QMetaType::LongLong:
-        case QMetaType::Bool: store<ISC_INT64>(p, v.toLongLong()); break;
+        case QMetaType::Bool:
+          store<ISC_INT64>(p, v.toLongLong());
+          break;
         case QMetaType::Double:
-        case QMetaType::Float: store<double>(p, v.toDouble()); break;
+        case QMetaType::Float:
+          store<double>(p, v.toDouble());
+          break;
         case QMetaType::QDateTime:
         case QMetaType::QDate: {
           ISC_DATE d;
@@ -423,7 +457,9 @@ Query::Query(Database& db, Transaction& tr) : d_(std::make_unique<Impl>()) {
   d_->tr = &tr;
 }
 
-Query::~Query() { close(); }
+Query::~Query() {
+  close();
+}
 
 void Query::setSql(const QString& sql) {
   if (sql == d_->sql) return;
@@ -432,11 +468,14 @@ void Query::setSql(const QString& sql) {
   d_->params.clear();
 }
 
-QString Query::sql() const { return d_->sql; }
+QString Query::sql() const {
+  return d_->sql;
+}
 
 void Query::bind(int index, const QVariant& value) {
   if (index < 0) throw Error(errkind::kDatabase, "Parameter index out of range");
-  if (d_->params.size() <= static_cast<size_t>(index)) d_->params.resize(static_cast<size_t>(index) + 1);
+  if (d_->params.size() <= static_cast<size_t>(index))
+    d_->params.resize(static_cast<size_t>(index) + 1);
   d_->params[static_cast<size_t>(index)] = value;
 }
 
@@ -451,10 +490,18 @@ void Query::open() {
   }
 }
 
-void Query::close() { d_->releaseAll(); }
-bool Query::isOpen() const { return d_->isOpen; }
-bool Query::isEmpty() const { return d_->nRows == 0; }
-bool Query::eof() const { return d_->eof; }
+void Query::close() {
+  d_->releaseAll();
+}
+bool Query::isOpen() const {
+  return d_->isOpen;
+}
+bool Query::isEmpty() const {
+  return d_->nRows == 0;
+}
+bool Query::eof() const {
+  return d_->eof;
+}
 
 bool Query::next() {
   if (!d_->isOpen) return false;
@@ -475,8 +522,12 @@ void Query::first() {
   }
 }
 
-int Query::currentRow() const { return d_->cur; }
-Query::Bookmark Query::bookmark() const { return d_->cur; }
+int Query::currentRow() const {
+  return d_->cur;
+}
+Query::Bookmark Query::bookmark() const {
+  return d_->cur;
+}
 
 void Query::goToBookmark(Bookmark b) {
   if (b >= d_->nRows && d_->isOpen) d_->fetch(b + 1 - d_->nRows);
@@ -485,7 +536,9 @@ void Query::goToBookmark(Bookmark b) {
   d_->eof = false;
 }
 
-int Query::fieldCount() const { return static_cast<int>(d_->cols.size()); }
+int Query::fieldCount() const {
+  return static_cast<int>(d_->cols.size());
+}
 
 QStringList Query::fieldNames() const {
   QStringList names;
@@ -493,25 +546,49 @@ QStringList Query::fieldNames() const {
   return names;
 }
 
-int Query::fieldIndex(const QString& name) const { return d_->column(name); }
+int Query::fieldIndex(const QString& name) const {
+  return d_->column(name);
+}
 
 bool Query::isNull(int column) const {
   d_->checkColumn(column);
   return d_->cell(d_->cur, column) == nullptr;
 }
-bool Query::isNull(const QString& name) const { return isNull(d_->columnOrThrow(name)); }
+bool Query::isNull(const QString& name) const {
+  return isNull(d_->columnOrThrow(name));
+}
 
-qint64 Query::asInteger(int column) const { return d_->asInteger(column); }
-qint64 Query::asInteger(const QString& name) const { return d_->asInteger(d_->columnOrThrow(name)); }
-double Query::asDouble(int column) const { return d_->asDouble(column); }
-double Query::asDouble(const QString& name) const { return d_->asDouble(d_->columnOrThrow(name)); }
-QDateTime Query::asDateTime(int column) const { return d_->asDateTime(column); }
-QDateTime Query::asDateTime(const QString& name) const { return d_->asDateTime(d_->columnOrThrow(name)); }
-QString Query::asString(int column) const { return d_->asString(column); }
-QString Query::asString(const QString& name) const { return d_->asString(d_->columnOrThrow(name)); }
+qint64 Query::asInteger(int column) const {
+  return d_->asInteger(column);
+}
+qint64 Query::asInteger(const QString& name) const {
+  return d_->asInteger(d_->columnOrThrow(name));
+}
+double Query::asDouble(int column) const {
+  return d_->asDouble(column);
+}
+double Query::asDouble(const QString& name) const {
+  return d_->asDouble(d_->columnOrThrow(name));
+}
+QDateTime Query::asDateTime(int column) const {
+  return d_->asDateTime(column);
+}
+QDateTime Query::asDateTime(const QString& name) const {
+  return d_->asDateTime(d_->columnOrThrow(name));
+}
+QString Query::asString(int column) const {
+  return d_->asString(column);
+}
+QString Query::asString(const QString& name) const {
+  return d_->asString(d_->columnOrThrow(name));
+}
 
-int Query::fetchedRows() const { return d_->nRows; }
-bool Query::canFetchMore() const { return d_->isOpen && !d_->serverDone; }
+int Query::fetchedRows() const {
+  return d_->nRows;
+}
+bool Query::canFetchMore() const {
+  return d_->isOpen && !d_->serverDone;
+}
 
 int Query::fetchMore(int count) {
   if (!d_->isOpen || count <= 0) return 0;

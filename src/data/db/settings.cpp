@@ -23,12 +23,14 @@ SettingsFile::SettingsFile(const QString& text) {
 SettingsFile SettingsFile::load(const QString& path) {
   QFile f(path);
   if (!f.open(QIODevice::ReadOnly))
-    throw Error(errkind::kFile,
-                QStringLiteral("Cannot open file \"%1\". %2").arg(path, f.errorString()).toStdString());
+    throw Error(
+        errkind::kFile,
+        QStringLiteral("Cannot open file \"%1\". %2").arg(path, f.errorString()).toStdString());
   const QByteArray bytes = f.readAll();
   if (f.error() != QFileDevice::NoError)
-    throw Error(errkind::kFile,
-                QStringLiteral("Cannot read file \"%1\". %2").arg(path, f.errorString()).toStdString());
+    throw Error(
+        errkind::kFile,
+        QStringLiteral("Cannot read file \"%1\". %2").arg(path, f.errorString()).toStdString());
   return SettingsFile(fromWin1251(bytes.constData(), bytes.size()));
 }
 

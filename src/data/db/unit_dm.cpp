@@ -15,7 +15,9 @@ namespace {
 
 const QString kRole = QStringLiteral("RQ7ADMIN");
 
-void warn(const QString& text) { messageBoxes().show(MsgIcon::Warning, QStringLiteral("Warning"), text); }
+void warn(const QString& text) {
+  messageBoxes().show(MsgIcon::Warning, QStringLiteral("Warning"), text);
+}
 
 }  // namespace
 
@@ -28,7 +30,9 @@ TdmMAIN::TdmMAIN(const QString& folder)
   }
 }
 
-TdmMAIN::~TdmMAIN() { pFIBDatabase1.close(); }
+TdmMAIN::~TdmMAIN() {
+  pFIBDatabase1.close();
+}
 
 QString TdmMAIN::settingsPath() const {
   const QString dir = folder_.isEmpty() ? QCoreApplication::applicationDirPath() : folder_;
@@ -52,17 +56,21 @@ void TdmMAIN::DataModuleCreate() {
     complaints += sentence;
   };
   if (!base)
-    complain(QStringLiteral("В файле с настройками (tarnwick.ini) отсутствует сведения о пути к базе данных "
-                            "(параметр base)."));
+    complain(QStringLiteral(
+        "В файле с настройками (tarnwick.ini) отсутствует сведения о пути к базе данных "
+        "(параметр base)."));
   if (!user)
-    complain(QStringLiteral("В файле с настройками (tarnwick.ini) отсутствует сведения о имени пользователя "
-                            "(параметр user)."));
+    complain(QStringLiteral(
+        "В файле с настройками (tarnwick.ini) отсутствует сведения о имени пользователя "
+        "(параметр user)."));
   if (!password)
-    complain(QStringLiteral("В файле с настройками (tarnwick.ini) отсутствует сведения о пароле пользователя "
-                            "(параметр password)."));
+    complain(QStringLiteral(
+        "В файле с настройками (tarnwick.ini) отсутствует сведения о пароле пользователя "
+        "(параметр password)."));
   if (!complaints.isEmpty()) {
-    warn(QStringLiteral("Невозможно подключиться к базе данных ПК \"ВАРТЕНА\" для загрузки справочников "
-                        "подразделений и классификатора событий:\r") +
+    warn(QStringLiteral(
+             "Невозможно подключиться к базе данных ПК \"ВАРТЕНА\" для загрузки справочников "
+             "подразделений и классификатора событий:\r") +
          complaints);
     return;
   }

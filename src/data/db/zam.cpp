@@ -35,12 +35,18 @@ void TZam::Load() {
   q.bind(0, dmMAIN->pFIBDatabase1.userName());
   q.open();
   if (q.isEmpty())
-    messageBoxes().show(MsgIcon::Information, QCoreApplication::applicationName(),
-                        QStringLiteral("Для данного пользователя нет соответствующей записи в таблице ZAM (правах) !"
-                                       "\n\rВозможны серьезные нарушения в работе программы !"));
+    messageBoxes().show(
+        MsgIcon::Information, QCoreApplication::applicationName(),
+        QStringLiteral(
+            "Для данного пользователя нет соответствующей записи в таблице ZAM (правах) !"
+            "\n\rВозможны серьезные нарушения в работе программы !"));
 
-  auto i32 = [&](const char* name) { return static_cast<std::int32_t>(q.asInteger(QLatin1String(name))); };
-  auto u8 = [&](const char* name) { return static_cast<std::uint8_t>(q.asInteger(QLatin1String(name)) & 0xFF); };
+  auto i32 = [&](const char* name) {
+    return static_cast<std::int32_t>(q.asInteger(QLatin1String(name)));
+  };
+  auto u8 = [&](const char* name) {
+    return static_cast<std::uint8_t>(q.asInteger(QLatin1String(name)) & 0xFF);
+  };
   auto f64 = [&](const char* name) { return q.asDouble(QLatin1String(name)); };
   auto text = [&](const char* name) { return q.asString(QLatin1String(name)); };
 

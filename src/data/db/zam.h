@@ -21,14 +21,16 @@ class TZam {
   // must not index a two-entry list with it unchecked.
   std::uint8_t Z23 = 0;
   std::int32_t Z20 = 0;
-  std::uint8_t Z29 = 0, Z18 = 0, Z19 = 0, Z25 = 0, Z27 = 0, Z13 = 0, Z31 = 0, Z26 = 0, Z30 = 0, Z24 = 0, Z21 = 0;
+  std::uint8_t Z29 = 0, Z18 = 0, Z19 = 0, Z25 = 0, Z27 = 0, Z13 = 0, Z31 = 0, Z26 = 0, Z30 = 0,
+               Z24 = 0, Z21 = 0;
   double Z4 = 0;
   std::int32_t Z42 = 0;
   double Z2 = 0, Z3 = 0;
   std::int32_t Z8 = 0, Z5 = 0, Z6 = 0, Z7 = 0;
   std::uint16_t SFN = 0;
   QString Z10, Z11, Z9, Z12;
-  std::uint8_t Z33 = 0, Z32 = 0, Z34 = 0, Z38 = 0, Z39 = 0, Z36 = 0, Z37 = 0, A4 = 0, A0 = 0, A2 = 0;
+  std::uint8_t Z33 = 0, Z32 = 0, Z34 = 0, Z38 = 0, Z39 = 0, Z36 = 0, Z37 = 0, A4 = 0, A0 = 0,
+               A2 = 0;
   QDateTime DATETSH;
   std::int32_t Z40 = 0;
   std::uint8_t Z48 = 0, Z44 = 0;

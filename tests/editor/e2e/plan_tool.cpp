@@ -16,29 +16,36 @@ namespace {
 
 using tw::AutoRef;
 
-AutoRef dropEvent(const AutoRef& app, std::int32_t x, std::int32_t y, const std::vector<std::string>& values) {
-  const AutoRef master =
-      app.getRef("Documents").getRef("Item", {"Tarnwick.vss"}).getRef("Masters").getRef("ItemU", {"Событие"});
+AutoRef dropEvent(const AutoRef& app, std::int32_t x, std::int32_t y,
+                  const std::vector<std::string>& values) {
+  const AutoRef master = app.getRef("Documents")
+                             .getRef("Item", {"Tarnwick.vss"})
+                             .getRef("Masters")
+                             .getRef("ItemU", {"Событие"});
   AutoRef s = app.getRef("ActivePage").getRef("Drop", {master.asVariant(), x, y});
   for (std::int32_t row = 0; row < tw::EventRowCount; ++row)
     tw::WritePropValue(s, row, values[static_cast<std::size_t>(row)]);
   return s;
 }
 
-double result(const AutoRef& shape, const char* cell) { return shape.getRef("Cells", {cell}).get("ResultIU").toDouble(); }
+double result(const AutoRef& shape, const char* cell) {
+  return shape.getRef("Cells", {cell}).get("ResultIU").toDouble();
+}
 
 int make(const std::string& out) {
   auto app = tw::drawapp::DrawingApp::createNew("plan.vsdx");
   tw::VisioApp = app->application();
-  const AutoRef a = dropEvent(tw::VisioApp, 1, 6,
-                              {"P1", "Отдел главного конструктора", "1.1.1", "Разработка технического задания",
-                               "100", "", "10.01.2026", "12.01.2026"});
-  const AutoRef b = dropEvent(tw::VisioApp, 1, 3,
-                              {"P2", "Цех № 1 механообработки", "1.6.2", "Изготовление опытного образца", "40",
-                               "Материал \"Ст3\"", "01.03.2026", ""});
+  const AutoRef a =
+      dropEvent(tw::VisioApp, 1, 6,
+                {"P1", "Отдел главного конструктора", "1.1.1", "Разработка технического задания",
+                 "100", "", "10.01.2026", "12.01.2026"});
+  const AutoRef b =
+      dropEvent(tw::VisioApp, 1, 3,
+                {"P2", "Цех № 1 механообработки", "1.6.2", "Изготовление опытного образца", "40",
+                 "Материал \"Ст3\"", "01.03.2026", ""});
   const AutoRef e = dropEvent(tw::VisioApp, 5, 5,
-                              {"P3", "Отдел технического контроля", "1.10.3", "Приёмочные испытания", "0", "",
-                               "15.04.2026", ""});
+                              {"P3", "Отдел технического контроля", "1.10.3",
+                               "Приёмочные испытания", "0", "", "15.04.2026", ""});
   tw::DropConnector(tw::VisioApp, a, e);
   tw::vsdx::Package package;
   app->store(package);
@@ -75,8 +82,10 @@ int dump(const std::string& file) {
       std::cout << '|' << from << "->" << target.get("ID").toInt() << '.' << to;
       // Where the end is drawn against where the point is on the page.
       const std::string yCell = to.substr(0, to.size() - 2) + "Y" + to.substr(to.size() - 1);
-      const double px = result(target, "PinX") - result(target, "LocPinX") + toCell.get("ResultIU").toDouble();
-      const double py = result(target, "PinY") - result(target, "LocPinY") + result(target, yCell.c_str());
+      const double px =
+          result(target, "PinX") - result(target, "LocPinX") + toCell.get("ResultIU").toDouble();
+      const double py =
+          result(target, "PinY") - result(target, "LocPinY") + result(target, yCell.c_str());
       const std::string end = from == "BeginX" ? "Begin" : "End";
       const double ex = result(s, (end + "X").c_str()), ey = result(s, (end + "Y").c_str());
       if (std::fabs(px - ex) > 1e-6 || std::fabs(py - ey) > 1e-6) onPoints = false;
