@@ -1,5 +1,5 @@
 // tarnwick: one command per run on the drawing application's active page.
-#include <QApplication>
+#include "ui/application.h"
 #include <cstdio>
 #include <cstdlib>
 #include <iostream>
@@ -33,7 +33,7 @@ int main(int argc, char** argv) {
     setenv("QT_QPA_PLATFORM", "minimal", 1);
 #endif
   }
-  QApplication app(argc, argv);
+  tw::Application app(argc, argv);
 
   std::unique_ptr<tw::DrawingBackend> backend;
   try {
